@@ -1,0 +1,85 @@
+#include "gfx/shader_program.h"
+
+#include "util/fatal_error.h"
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+// A reported length of 0 still yields an empty, terminated text rather than
+// whatever the buffer happened to hold.
+std::string shaderInfoLog(GLuint shader) {
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, log.data());
+    return std::string(log.data());
+}
+
+std::string programInfoLog(GLuint program) {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    glGetProgramInfoLog(program, static_cast<GLsizei>(log.size()), nullptr, log.data());
+    return std::string(log.data());
+}
+
+} // namespace
+
+ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath) {
+    program = glCreateProgram();
+    if (program == 0) {
+        fatalError("Couldn't obtain program Handle");
+    }
+    loadShader(vertexPath, GL_VERTEX_SHADER, vertexShader);
+    loadShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
+    link();
+}
+
+ShaderProgram::~ShaderProgram() {
+    glDeleteProgram(program);
+    glDeleteShader(vertexShader);
+    glDeleteShader(fragmentShader);
+}
+
+void ShaderProgram::loadShader(const std::string& path, GLenum type, GLuint& shader) {
+    std::ifstream file(path);
+    if (!file.good()) {
+        fatalError("Failed to open shader file: " + path);
+    }
+    const std::string source{std::istreambuf_iterator<char>(file),
+                             std::istreambuf_iterator<char>()};
+    file.close();
+
+    shader = glCreateShader(type);
+    if (shader == 0) {
+        fatalError("Failed to create shader");
+    }
+    const GLchar* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+
+    GLint status = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    if (status == GL_FALSE || glIsShader(shader) == GL_FALSE) {
+        fatalError("Failed to compile shader", shaderInfoLog(shader));
+    }
+}
+
+void ShaderProgram::link() {
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    glBindFragDataLocation(program, 0, "fragcolor");
+    glLinkProgram(program);
+
+    GLint status = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    if (status == GL_FALSE) {
+        fatalError("Failed to link shader program", programInfoLog(program));
+    }
+}
+
+} // namespace orvane

@@ -1,0 +1,50 @@
+#include "scene/flieger.h"
+
+#include "app/scene.h"
+#include "camera/camera.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+namespace orvane::scene {
+namespace {
+
+// Two flat wings meeting at the nose (0, 0, 1), and a keel below them.
+const GLfloat positions[] = {
+    -0.05f, 0.0f,   -1.0f, -0.5f, 0.0f, -1.0f, 0.0f,  0.0f, 1.0f, 0.5f, 0.0f,  -1.0f, 0.05f, 0.0f,
+    -1.0f,  -0.05f, 0.0f,  -1.0f, 0.0f, -0.5f, -1.0f, 0.0f, 0.0f, 1.0f, 0.05f, 0.0f,  -1.0f,
+};
+
+const GLfloat normals[] = {
+    0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0,
+};
+
+const GLfloat uvs[] = {1, 0, 0, 0, 0, 1, 1, 1, 1, 0, 1, 0, 1, 1, 0, 1, 1, 0};
+
+const GLuint indices[] = {0, 1, 2, 2, 3, 4, 5, 6, 7, 6, 7, 8};
+
+const MeshTables tables{positions, normals, uvs, 9, indices, 12};
+
+} // namespace
+
+glm::mat4 fliegerEyeMatrix() {
+    glm::mat4 eye = glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, -0.5f, -2.3f));
+    eye = glm::rotate(eye, glm::radians(-180.0f), glm::vec3(1.0f, 0.0f, 0.0f));
+    return glm::rotate(eye, glm::radians(180.0f), glm::vec3(0.0f, 0.0f, 1.0f));
+}
+
+glm::mat4 fliegerModelMatrix(const glm::mat4& viewMatrix) {
+    return glm::inverse(viewMatrix) * fliegerEyeMatrix();
+}
+
+Flieger::Flieger(const glm::mat4& initialModelMatrix)
+    : FixedMesh(initialModelMatrix, tables), camera(theScene.camera) {}
+
+void Flieger::update(double /*dt*/) {
+    modelMatrix = fliegerModelMatrix(camera->viewMatrix);
+}
+
+void Flieger::draw() {
+    drawMesh(12);
+}
+
+} // namespace orvane::scene

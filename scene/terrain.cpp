@@ -1,0 +1,30 @@
+#include "scene/terrain.h"
+
+namespace orvane::scene {
+namespace {
+
+const GLfloat positions[] = {
+    -20.0f, 0.0f, 20.0f, 20.0f, 0.0f, 20.0f, -20.0f, 0.0f, -20.0f, 20.0f, 0.0f, -20.0f,
+};
+
+const GLfloat normals[] = {0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0};
+
+// The image is stretched once over the square; the far corner's 1.1 lets a
+// thin strip of the opposite edge repeat there.
+const GLfloat uvs[] = {0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.1f};
+
+const GLuint indices[] = {0, 1, 2, 1, 2, 3};
+
+const MeshTables tables{positions, normals, uvs, 4, indices, 6};
+
+} // namespace
+
+Terrain::Terrain(const glm::mat4& initialModelMatrix) : FixedMesh(initialModelMatrix, tables) {}
+
+void Terrain::update(double /*dt*/) {}
+
+void Terrain::draw() {
+    drawMesh(6);
+}
+
+} // namespace orvane::scene
