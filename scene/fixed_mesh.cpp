@@ -1,3 +1,4 @@
+// Upload, draw and release shared by the meshes built from constant tables.
 #include "scene/fixed_mesh.h"
 
 #include "app/scene.h"

@@ -1,19 +1,39 @@
+// The ground's tables and its draw; it never moves.
 #include "scene/terrain.h"
 
 namespace orvane::scene {
 namespace {
 
+// clang-format off
 const GLfloat positions[] = {
-    -20.0f, 0.0f, 20.0f, 20.0f, 0.0f, 20.0f, -20.0f, 0.0f, -20.0f, 20.0f, 0.0f, -20.0f,
+    -20.0f, 0.0f,  20.0f,
+     20.0f, 0.0f,  20.0f,
+    -20.0f, 0.0f, -20.0f,
+     20.0f, 0.0f, -20.0f,
 };
 
-const GLfloat normals[] = {0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0};
+const GLfloat normals[] = {
+    0.0f, 1.0f, 0.0f,
+    0.0f, 1.0f, 0.0f,
+    0.0f, 1.0f, 0.0f,
+    0.0f, 1.0f, 0.0f,
+};
 
 // The image is stretched once over the square; the far corner's 1.1 lets a
 // thin strip of the opposite edge repeat there.
-const GLfloat uvs[] = {0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.1f};
+const GLfloat uvs[] = {
+    0.0f, 0.0f,
+    0.0f, 1.0f,
+    1.0f, 0.0f,
+    1.0f, 1.1f,
+};
 
-const GLuint indices[] = {0, 1, 2, 1, 2, 3};
+// Wound opposite ways; both show, since nothing culls faces.
+const GLuint indices[] = {
+    0, 1, 2,
+    1, 2, 3,
+};
+// clang-format on
 
 const MeshTables tables{positions, normals, uvs, 4, indices, 6};
 
