@@ -62,6 +62,9 @@ Texture::Texture(const char* fileName) {
     const bool fileLoaded = ilLoadImage(path) == IL_TRUE;
     if (!fileLoaded) {
         std::cout << "Texture loading failed" << std::endl;
+        // The empty image DevIL leaves behind is not initialised; clear it so
+        // a failed texture shows one known colour.
+        ilClearImage();
     }
     // Also after a failed load: the image DevIL then holds still goes up, so
     // the texture is complete and OpenGL has nothing to complain about.

@@ -1,15 +1,167 @@
+// Loading the Collada model into GPU meshes and material textures, turning
+// it and drawing it.
 #include "scene/import_object.h"
 
+#include "app/scene.h"
+#include "gfx/texture.h"
+#include "scene/model_loading.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <cstdio>
+#include <glm/gtc/matrix_transform.hpp>
+#include <iostream>
+
 namespace orvane::scene {
+namespace {
 
-// Placeholder until the model import lands.
-ImportObject::ImportObject(const glm::mat4& initialModelMatrix, const std::string& /*path*/)
-    : SceneObject(initialModelMatrix) {}
+// Tangent space, joined vertices, triangles, and one primitive type per
+// mesh: 0x800B. Nothing else, so no normals are made up and the node
+// transformations are not baked into the vertices.
+constexpr unsigned int importSteps = aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices |
+                                     aiProcess_Triangulate | aiProcess_SortByPType;
+static_assert(importSteps == 0x800B, "the import steps are fixed");
 
-ImportObject::~ImportObject() = default;
+constexpr const char* fallbackTexturePath = "Textures/CompanionCube.png";
 
-void ImportObject::update(double /*dt*/) {}
+constexpr GLuint positionLocation = 0;
+constexpr GLuint uvLocation = 1;
+constexpr GLuint normalLocation = 2;
 
-void ImportObject::draw() {}
+const void* byteOffset(std::size_t bytes) {
+    return reinterpret_cast<const void*>(bytes);
+}
+
+} // namespace
+
+glm::mat4 turnedAboutOwnZ(const glm::mat4& modelMatrix, double dt) {
+    const float degrees = static_cast<float>(dt) * 100.0f;
+    return glm::rotate(modelMatrix, glm::radians(degrees), glm::vec3(0.0f, 0.0f, 1.0f));
+}
+
+ImportObject::ImportObject(const glm::mat4& initialModelMatrix, const std::string& path)
+    : SceneObject(initialModelMatrix), shader(theScene.shaderProgram) {
+    glGenVertexArrays(1, &vao);
+    // Bound while loading, so that binding the element buffers for upload
+    // never disturbs another object's vertex array.
+    glBindVertexArray(vao);
+    loadFile(path);
+    glBindVertexArray(0);
+}
+
+ImportObject::~ImportObject() {
+    glDeleteVertexArrays(1, &vao);
+}
+
+void ImportObject::update(double dt) {
+    modelMatrix = turnedAboutOwnZ(modelMatrix, dt);
+}
+
+void ImportObject::draw() {
+    glBindVertexArray(vao);
+    glEnableVertexAttribArray(positionLocation);
+    glEnableVertexAttribArray(uvLocation);
+    glEnableVertexAttribArray(normalLocation);
+    for (const ModelMesh& mesh : meshes) {
+        drawMesh(mesh);
+    }
+    glDisableVertexAttribArray(positionLocation);
+    glDisableVertexAttribArray(uvLocation);
+    glDisableVertexAttribArray(normalLocation);
+    glBindVertexArray(0);
+}
+
+void ImportObject::drawMesh(const ModelMesh& mesh) {
+    constexpr GLsizei stride = sizeof(ModelVertex);
+    glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
+    glVertexAttribPointer(positionLocation, 3, GL_FLOAT, GL_FALSE, stride,
+                          byteOffset(offsetof(ModelVertex, position)));
+    glVertexAttribPointer(uvLocation, 2, GL_FLOAT, GL_FALSE, stride,
+                          byteOffset(offsetof(ModelVertex, uv)));
+    glVertexAttribPointer(normalLocation, 3, GL_FLOAT, GL_FALSE, stride,
+                          byteOffset(offsetof(ModelVertex, normal)));
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+    // A material index outside the table keeps whatever unit 0 holds.
+    if (mesh.materialIndex < materialTextures.size() && materialTextures[mesh.materialIndex]) {
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, materialTextures[mesh.materialIndex]->id);
+    }
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indexCount), GL_UNSIGNED_INT,
+                   byteOffset(0));
+}
+
+void ImportObject::loadFile(const std::string& path) {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path.c_str(), importSteps);
+    if (scene == nullptr) {
+        std::cout << "Failed to load the scene: " << path << std::endl;
+        return;
+    }
+    buildFromScene(*scene, path);
+}
+
+void ImportObject::buildFromScene(const aiScene& scene, const std::string& path) {
+    const unsigned int meshCount = scene.mMeshes == nullptr ? 0 : scene.mNumMeshes;
+    const unsigned int materialCount = scene.mMaterials == nullptr ? 0 : scene.mNumMaterials;
+    meshes = std::vector<ModelMesh>(meshCount);
+    materialTextures = std::vector<std::unique_ptr<Texture>>(materialCount);
+    std::cout << meshes.size() << std::endl;
+    for (unsigned int i = 0; i < meshCount; ++i) {
+        if (scene.mMeshes[i] != nullptr) {
+            convertMesh(i, *scene.mMeshes[i]);
+        }
+    }
+    loadMaterialTextures(scene, path);
+}
+
+void ImportObject::convertMesh(unsigned int index, const aiMesh& mesh) {
+    meshes[index].materialIndex = mesh.mMaterialIndex;
+    std::vector<ModelVertex> vertices;
+    std::vector<std::uint32_t> indices;
+    collectVertices(mesh, vertices);
+    collectTriangleIndices(mesh, indices);
+    meshes[index].upload(vertices, indices);
+}
+
+void ImportObject::loadMaterialTextures(const aiScene& scene, const std::string& path) {
+    const std::string directory = modelDirectory(path);
+    for (std::size_t m = 0; m < materialTextures.size(); ++m) {
+        if (scene.mMaterials[m] != nullptr) {
+            materialTextures[m] = loadDiffuseTexture(*scene.mMaterials[m], directory);
+        }
+        // Every material gets a texture of its own, even when it is this one.
+        if (!materialTextures[m]) {
+            materialTextures[m] = std::make_unique<Texture>(fallbackTexturePath);
+        }
+    }
+}
+
+// The material's first diffuse texture, looked up under the model's
+// directory exactly as the file names it; null when the material names
+// none or it does not load.
+std::unique_ptr<Texture> ImportObject::loadDiffuseTexture(const aiMaterial& material,
+                                                          const std::string& directory) {
+    if (aiGetMaterialTextureCount(&material, aiTextureType_DIFFUSE) == 0) {
+        return nullptr;
+    }
+    aiString texturePath;
+    if (aiGetMaterialTexture(&material, aiTextureType_DIFFUSE, 0, &texturePath, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr) != aiReturn_SUCCESS) {
+        return nullptr;
+    }
+    const std::string fullPath =
+        directory + "/" + std::string(texturePath.data, texturePath.length);
+    auto texture = std::make_unique<Texture>(fullPath.c_str());
+    if (texture->loaded) {
+        std::printf("Loaded texture '%s'\n", fullPath.c_str());
+        std::fflush(stdout);
+        return texture;
+    }
+    std::printf("Error loading texture '%s'\n", fullPath.c_str());
+    std::fflush(stdout);
+    return nullptr;
+}
 
 } // namespace orvane::scene

@@ -1,19 +1,58 @@
-// The model read from a Collada file through Assimp, turning about its own
-// z axis.
+// The model read from a Collada file through Assimp, one GPU mesh per
+// imported mesh and one texture per material, turning about its own z axis.
 #pragma once
 
+#include "gfx/gl.h"
+#include "scene/model_mesh.h"
 #include "scene/scene_object.h"
 
+#include <memory>
 #include <string>
+#include <vector>
+
+struct aiMaterial;
+struct aiMesh;
+struct aiScene;
+
+namespace orvane {
+class ShaderProgram;
+class Texture;
+} // namespace orvane
 
 namespace orvane::scene {
 
+// 100 degrees per second of dt about the model's own z axis.
+glm::mat4 turnedAboutOwnZ(const glm::mat4& modelMatrix, double dt);
+
 class ImportObject : public SceneObject {
 public:
+    // Always completes: a model that does not load is reported on standard
+    // output and leaves an object with nothing to draw.
     ImportObject(const glm::mat4& initialModelMatrix, const std::string& path);
     ~ImportObject() override;
     void update(double dt) override;
+    // The caller has made the program current and uploaded modelMatrix;
+    // each mesh binds its own material texture on unit 0.
     void draw() override;
+
+    // Both tables are sized once, when the import succeeds, and never again,
+    // so no record with buffers is ever moved.
+    std::vector<ModelMesh> meshes;
+    std::vector<std::unique_ptr<Texture>> materialTextures;
+    // Not owned, and not read by the model itself.
+    ShaderProgram* shader = nullptr;
+    // A core-profile context sets up attributes and draws only with a vertex
+    // array bound; this one is bound for the length of draw.
+    GLuint vao = 0;
+
+private:
+    void loadFile(const std::string& path);
+    void buildFromScene(const aiScene& scene, const std::string& path);
+    void convertMesh(unsigned int index, const aiMesh& mesh);
+    void loadMaterialTextures(const aiScene& scene, const std::string& path);
+    std::unique_ptr<Texture> loadDiffuseTexture(const aiMaterial& material,
+                                                const std::string& directory);
+    void drawMesh(const ModelMesh& mesh);
 };
 
 } // namespace orvane::scene

@@ -1,0 +1,28 @@
+// The pure steps of reading an imported model: where its textures are
+// looked up, and one Assimp mesh turned into vertex and index arrays.
+#pragma once
+
+#include "scene/model_mesh.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct aiMesh;
+
+namespace orvane::scene {
+
+// The text before the last "/" of path: "." when there is none, "/" when
+// it is the first character. A backslash is not a separator.
+std::string modelDirectory(const std::string& path);
+
+// One vertex per mesh vertex, in Assimp's order. A mesh without texture
+// coordinates gets (0, 0), one without normals gets zero normals.
+void collectVertices(const aiMesh& mesh, std::vector<ModelVertex>& vertices);
+
+// Three indices per triangle. Point and line faces (fewer than three
+// indices) and faces naming a vertex the mesh does not have are left out,
+// so that nothing past the vertex buffer is ever drawn.
+void collectTriangleIndices(const aiMesh& mesh, std::vector<std::uint32_t>& indices);
+
+} // namespace orvane::scene
