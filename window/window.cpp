@@ -42,6 +42,10 @@ bool openWindow(int width, int height, bool visible) {
         return false;
     }
     glfwMakeContextCurrent(theWindow);
+    // Events are processed only between frames, and the first frame comes
+    // after a long set-up: a key pressed and released in between must still
+    // read as pressed once, or a quick Escape would go unseen.
+    glfwSetInputMode(theWindow, GLFW_STICKY_KEYS, GLFW_TRUE);
     return true;
 }
 
