@@ -1,10 +1,29 @@
+// The controller as the scene calls it: the window system's input fed to
+// the pure camera step, and the mouse put back.
 #include "camera/camera_controller.h"
+
+#include "app/scene.h"
+#include "camera/camera_step.h"
+#include "window/window.h"
 
 namespace orvane {
 
-// Placeholder until the controller lands.
-bool updateCamera(float /*dt*/) {
-    return true;
+bool updateCamera(float dt) {
+    Camera& camera = *theScene.camera;
+    // Once captured the controller touches nothing, not even the mouse, so
+    // the cursor stops being pulled back to the centre.
+    if (insideCaptureBox(camera.position)) {
+        return false;
+    }
+    CameraInput input;
+    window::getWindowSize(input.windowWidth, input.windowHeight);
+    window::getMousePos(input.mouseX, input.mouseY);
+    input.upKey = window::isKeyDown(window::Key::Up);
+    input.downKey = window::isKeyDown(window::Key::Down);
+    const CameraStepResult step = stepCamera(camera, dt, input);
+    // Back to the centre, so the next frame reads only the movement since this one.
+    window::setMousePos(step.mouseX, step.mouseY);
+    return step.cameraModeOn;
 }
 
 } // namespace orvane

@@ -1,3 +1,5 @@
+// The dart-shaped flyer: its constant tables, and the matrix that keeps it
+// at one place in front of the camera.
 #include "scene/flieger.h"
 
 #include "app/scene.h"
@@ -9,18 +11,51 @@ namespace orvane::scene {
 namespace {
 
 // Two flat wings meeting at the nose (0, 0, 1), and a keel below them.
+// clang-format off
 const GLfloat positions[] = {
-    -0.05f, 0.0f,   -1.0f, -0.5f, 0.0f, -1.0f, 0.0f,  0.0f, 1.0f, 0.5f, 0.0f,  -1.0f, 0.05f, 0.0f,
-    -1.0f,  -0.05f, 0.0f,  -1.0f, 0.0f, -0.5f, -1.0f, 0.0f, 0.0f, 1.0f, 0.05f, 0.0f,  -1.0f,
+    -0.05f, 0.0f,  -1.0f,
+    -0.5f,  0.0f,  -1.0f,
+     0.0f,  0.0f,   1.0f,
+     0.5f,  0.0f,  -1.0f,
+     0.05f, 0.0f,  -1.0f,
+    -0.05f, 0.0f,  -1.0f,
+     0.0f, -0.5f,  -1.0f,
+     0.0f,  0.0f,   1.0f,
+     0.05f, 0.0f,  -1.0f,
 };
 
+// The wings face up, the keel sideways.
 const GLfloat normals[] = {
-    0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0,
+    0.0f, 1.0f, 0.0f,
+    0.0f, 1.0f, 0.0f,
+    0.0f, 1.0f, 0.0f,
+    0.0f, 1.0f, 0.0f,
+    0.0f, 1.0f, 0.0f,
+    1.0f, 0.0f, 0.0f,
+    1.0f, 0.0f, 0.0f,
+    1.0f, 0.0f, 0.0f,
+    1.0f, 0.0f, 0.0f,
 };
 
-const GLfloat uvs[] = {1, 0, 0, 0, 0, 1, 1, 1, 1, 0, 1, 0, 1, 1, 0, 1, 1, 0};
+const GLfloat uvs[] = {
+    1.0f, 0.0f,
+    0.0f, 0.0f,
+    0.0f, 1.0f,
+    1.0f, 1.0f,
+    1.0f, 0.0f,
+    1.0f, 0.0f,
+    1.0f, 1.0f,
+    0.0f, 1.0f,
+    1.0f, 0.0f,
+};
 
-const GLuint indices[] = {0, 1, 2, 2, 3, 4, 5, 6, 7, 6, 7, 8};
+const GLuint indices[] = {
+    0, 1, 2,
+    2, 3, 4,
+    5, 6, 7,
+    6, 7, 8,
+};
+// clang-format on
 
 const MeshTables tables{positions, normals, uvs, 9, indices, 12};
 

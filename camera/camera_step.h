@@ -1,0 +1,36 @@
+// One frame of the flying camera as a pure function of the camera and that
+// frame's input, so the whole flight can be checked without a window.
+#pragma once
+
+#include "camera/camera.h"
+
+namespace orvane {
+
+// What the controller reads from the window system in one frame.
+struct CameraInput {
+    int windowWidth = 0;
+    int windowHeight = 0;
+    // Window pixels, y growing downward.
+    int mouseX = 0;
+    int mouseY = 0;
+    bool upKey = false;
+    bool downKey = false;
+};
+
+struct CameraStepResult {
+    // False once the camera was found inside the capture box.
+    bool cameraModeOn = true;
+    // Where the mouse is to be put; unchanged when camera mode ended.
+    int mouseX = 0;
+    int mouseY = 0;
+};
+
+// The box over the cube that ends camera mode; its surface counts as inside.
+bool insideCaptureBox(const glm::vec3& position);
+
+// Turns, speeds up or down, flies and shifts the camera by one frame of dt
+// seconds, and rebuilds its view matrix. Inside the capture box it changes
+// nothing and leaves the mouse where it is.
+CameraStepResult stepCamera(Camera& camera, float dt, const CameraInput& input);
+
+} // namespace orvane
