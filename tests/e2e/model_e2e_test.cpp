@@ -121,8 +121,10 @@ TEST_F(ModelInViewer, IsOnScreenOnceTheCameraTurnsTowardIt) {
     // Clear of the capture box over the origin before going down.
     std::this_thread::sleep_for(std::chrono::seconds(5));
     bool lookingDown = false;
-    for (int step = 0; step < 40 && !lookingDown; ++step) {
-        x.moveMouseBy(0, 25);
+    // Small steps: a slow frame turns a pixel further, and a large step could
+    // tip the view past straight down.
+    for (int step = 0; step < 200 && !lookingDown; ++step) {
+        x.moveMouseBy(0, 6);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         lookingDown = !topIsSky(window);
     }
