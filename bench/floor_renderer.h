@@ -1,0 +1,54 @@
+// The frame's floor: the scene's own geometry and textures, drawn through
+// one minimal program with vertex arrays made in advance and one matrix
+// upload per draw. A second kind adds the viewer's per-fragment lighting,
+// to tell the cost of that shading from the cost of the frame around it.
+#pragma once
+
+#include "gfx/gl.h"
+
+#include <glm/glm.hpp>
+#include <vector>
+
+namespace orvane::bench {
+
+enum class FloorShading {
+    Plain, // the texture's colour as it is
+    Lit,   // the same lighting term as Shader/shader.frag
+};
+
+class FloorRenderer {
+public:
+    // Needs the scene set up: reads its buffers, textures and projection,
+    // and later the current matrices of its camera and objects.
+    explicit FloorRenderer(FloorShading shading);
+    ~FloorRenderer();
+    FloorRenderer(const FloorRenderer&) = delete;
+    FloorRenderer& operator=(const FloorRenderer&) = delete;
+
+    // Clears colour and depth and draws everything where the scene has it now.
+    void drawFrame();
+
+    bool ready() const { return program != 0; }
+
+private:
+    struct Draw {
+        GLuint vertexArray;
+        GLsizei indexCount;
+        GLuint texture;
+        const glm::mat4* modelMatrix;
+    };
+
+    void buildProgram(FloorShading shading);
+    void addFixedMesh(GLuint vertexArray, GLuint texture, const glm::mat4* modelMatrix);
+    void addModelMeshes();
+
+    GLuint program = 0;
+    GLuint vertexShader = 0;
+    GLuint fragmentShader = 0;
+    GLint mvpLocation = -1;
+    glm::mat4 projection{1.0f};
+    std::vector<GLuint> ownVertexArrays;
+    std::vector<Draw> draws;
+};
+
+} // namespace orvane::bench

@@ -1,0 +1,20 @@
+// The median of a copy, sorted.
+#include "bench/statistics.h"
+
+#include <algorithm>
+
+namespace orvane::bench {
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    if (values.size() % 2 == 1) {
+        return values[middle];
+    }
+    return (values[middle - 1] + values[middle]) / 2.0;
+}
+
+} // namespace orvane::bench
