@@ -5,4 +5,6 @@
 // can neither be read nor told apart from ours. Keeping every library
 // loaded until the process ends leaves such memory reachable and every
 // remaining report readable.
-extern "C" int dlclose(void* /*handle*/) { return 0; }
+extern "C" int dlclose(void* /*handle*/) {
+    return 0;
+}
