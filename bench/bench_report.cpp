@@ -58,8 +58,6 @@ void addFrameRows(const FrameFigures& frames, Table& table) {
     table.rows.push_back(
         ratioRow("frame time, 1280 × 768 (ms, median of " + std::to_string(frames.oursFrames) + ")",
                  frames.oursMs, frames.floorMs, 2, frameTimeTarget));
-    table.rows.push_back(ratioRow("frame time against a floor lit as the viewer is (ms)",
-                                  frames.oursMs, frames.litFloorMs, 2, 0.0));
     TableRow allocations{"allocations per frame (" + std::to_string(frames.oursFrames) + " frames)",
                          fixed(frames.allocationsPerFrame, 2),
                          "—",
@@ -109,10 +107,7 @@ std::string frameNote(const FrameFigures& frames, const FrameSettings& settings)
            "still runs). Ours is the viewer's loop body (clear, update, draw, swap with the "
            "window's events, GL error check); the floor clears and draws the same buffers with "
            "the same textures through one minimal program (a matrix and a texture lookup, no "
-           "lighting), with vertex arrays made beforehand, then swaps. The row below it draws "
-           "the same way but adds the lighting term of `Shader/shader.frag` to the floor's "
-           "fragment shader, which tells the cost of shading each pixel from the rest of the "
-           "frame. " +
+           "lighting), with vertex arrays made beforehand, then swaps. " +
            std::to_string(settings.warmUpFrames) + " warm-up frames each, then blocks of " +
            std::to_string(settings.framesPerBlock) + " frames taking turns, " +
            std::to_string(frames.oursFrames) + " frames a side; medians.";

@@ -18,7 +18,7 @@
 namespace orvane::bench {
 namespace {
 
-const char* const plainVertexSource = R"(#version 330 core
+const char* const vertexSource = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec2 uv;
 uniform mat4 mvp;
@@ -29,44 +29,12 @@ void main() {
 }
 )";
 
-const char* const litVertexSource = R"(#version 330 core
-layout(location = 0) in vec3 position;
-layout(location = 1) in vec2 uv;
-layout(location = 2) in vec3 normal;
-uniform mat4 mvp;
-out vec2 fragmentUv;
-out vec3 fragmentNormal;
-void main() {
-    fragmentUv = uv;
-    fragmentNormal = normal;
-    gl_Position = mvp * vec4(position, 1.0);
-}
-)";
-
-const char* const plainFragmentSource = R"(#version 330 core
+const char* const fragmentSource = R"(#version 330 core
 in vec2 fragmentUv;
 uniform sampler2D colorTexture;
 out vec4 fragcolor;
 void main() {
     fragcolor = texture(colorTexture, fragmentUv);
-}
-)";
-
-// The viewer's lighting term, on the model-space normal: the cost per
-// fragment is the same, the shade may differ.
-const char* const litFragmentSource = R"(#version 330 core
-in vec2 fragmentUv;
-in vec3 fragmentNormal;
-uniform sampler2D colorTexture;
-out vec4 fragcolor;
-const vec3 towardLight = normalize(vec3(0.4, 1.0, 0.3));
-void main() {
-    vec3 base = texture(colorTexture, fragmentUv).rgb;
-    float light = 1.0;
-    if (dot(fragmentNormal, fragmentNormal) > 1e-12) {
-        light = 0.45 + 0.55 * abs(dot(normalize(fragmentNormal), towardLight));
-    }
-    fragcolor = vec4(base * light, 1.0);
 }
 )";
 
@@ -96,8 +64,8 @@ const void* byteOffset(std::size_t bytes) {
 
 } // namespace
 
-FloorRenderer::FloorRenderer(FloorShading shading) {
-    buildProgram(shading);
+FloorRenderer::FloorRenderer() {
+    buildProgram();
     if (program == 0) {
         return;
     }
@@ -138,10 +106,9 @@ void FloorRenderer::drawFrame() {
     glBindVertexArray(0);
 }
 
-void FloorRenderer::buildProgram(FloorShading shading) {
-    const bool plain = shading == FloorShading::Plain;
-    vertexShader = compile(GL_VERTEX_SHADER, plain ? plainVertexSource : litVertexSource);
-    fragmentShader = compile(GL_FRAGMENT_SHADER, plain ? plainFragmentSource : litFragmentSource);
+void FloorRenderer::buildProgram() {
+    vertexShader = compile(GL_VERTEX_SHADER, vertexSource);
+    fragmentShader = compile(GL_FRAGMENT_SHADER, fragmentSource);
     program = glCreateProgram();
     glAttachShader(program, vertexShader);
     glAttachShader(program, fragmentShader);

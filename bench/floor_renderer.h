@@ -1,7 +1,6 @@
 // The frame's floor: the scene's own geometry and textures, drawn through
 // one minimal program with vertex arrays made in advance and one matrix
-// upload per draw. A second kind adds the viewer's per-fragment lighting,
-// to tell the cost of that shading from the cost of the frame around it.
+// upload per draw.
 #pragma once
 
 #include "gfx/gl.h"
@@ -11,16 +10,11 @@
 
 namespace orvane::bench {
 
-enum class FloorShading {
-    Plain, // the texture's colour as it is
-    Lit,   // the same lighting term as Shader/shader.frag
-};
-
 class FloorRenderer {
 public:
     // Needs the scene set up: reads its buffers, textures and projection,
     // and later the current matrices of its camera and objects.
-    explicit FloorRenderer(FloorShading shading);
+    FloorRenderer();
     ~FloorRenderer();
     FloorRenderer(const FloorRenderer&) = delete;
     FloorRenderer& operator=(const FloorRenderer&) = delete;
@@ -38,7 +32,7 @@ private:
         const glm::mat4* modelMatrix;
     };
 
-    void buildProgram(FloorShading shading);
+    void buildProgram();
     void addFixedMesh(GLuint vertexArray, GLuint texture, const glm::mat4* modelMatrix);
     void addModelMeshes();
 

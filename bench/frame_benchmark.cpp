@@ -97,29 +97,22 @@ std::string glText(GLenum name) {
     return text != nullptr ? reinterpret_cast<const char*>(text) : "unknown";
 }
 
-struct Floors {
-    FloorRenderer plain{FloorShading::Plain};
-    FloorRenderer lit{FloorShading::Lit};
-};
-
 void floorBlock(FloorRenderer& floor, int frames, std::vector<double>& times) {
     for (int i = 0; i < frames; ++i) {
         times.push_back(floorFrame(floor));
     }
 }
 
-void runBlocks(const FrameSettings& settings, Floors& floors, FrameFigures& figures) {
+void runBlocks(const FrameSettings& settings, FloorRenderer& floor, FrameFigures& figures) {
     ViewerLoop loop;
     loop.previousFrameTime = window::getTime();
     for (int i = 0; i < settings.warmUpFrames; ++i) {
         viewerFrame(loop);
-        floorFrame(floors.plain);
-        floorFrame(floors.lit);
+        floorFrame(floor);
     }
     loop.glErrorFrames = 0;
     std::vector<double> ours;
-    std::vector<double> plain;
-    std::vector<double> lit;
+    std::vector<double> floorTimes;
     const std::uint64_t allocationsBefore = countedAllocations();
     for (int block = 0; block < settings.blocks; ++block) {
         for (int i = 0; i < settings.framesPerBlock; ++i) {
@@ -128,16 +121,13 @@ void runBlocks(const FrameSettings& settings, Floors& floors, FrameFigures& figu
             stopCountingAllocations();
             ours.push_back(ms);
         }
-        floorBlock(floors.plain, settings.framesPerBlock, plain);
-        floorBlock(floors.lit, settings.framesPerBlock, lit);
+        floorBlock(floor, settings.framesPerBlock, floorTimes);
     }
     figures.allocations = countedAllocations() - allocationsBefore;
     figures.oursFrames = static_cast<int>(ours.size());
-    figures.floorFrames = static_cast<int>(plain.size());
-    figures.litFloorFrames = static_cast<int>(lit.size());
+    figures.floorFrames = static_cast<int>(floorTimes.size());
     figures.oursMs = median(ours);
-    figures.floorMs = median(plain);
-    figures.litFloorMs = median(lit);
+    figures.floorMs = median(floorTimes);
     figures.allocationsPerFrame =
         ours.empty() ? 0.0 : static_cast<double>(figures.allocations) / ours.size();
     figures.glErrorFrames = loop.glErrorFrames;
@@ -154,9 +144,9 @@ bool measureFrames(const FrameSettings& settings, FrameFigures& figures) {
     holdCameraStill();
     bool measured = false;
     {
-        Floors floors;
-        if (floors.plain.ready() && floors.lit.ready()) {
-            runBlocks(settings, floors, figures);
+        FloorRenderer floor;
+        if (floor.ready()) {
+            runBlocks(settings, floor, figures);
             measured = true;
         }
     }

@@ -1,6 +1,5 @@
-// The frame benchmark: the viewer's own frame and the floor's (and the lit
-// floor's, which tells what the shading costs), in blocks that alternate in
-// one window, and the allocations of the viewer's frames.
+// The frame benchmark: the viewer's own frame and the floor's, in blocks
+// that alternate in one window, and the allocations of the viewer's frames.
 #pragma once
 
 #include <cstdint>
@@ -17,10 +16,8 @@ struct FrameSettings {
 struct FrameFigures {
     int oursFrames = 0;
     int floorFrames = 0;
-    int litFloorFrames = 0;
     double oursMs = 0.0; // medians
     double floorMs = 0.0;
-    double litFloorMs = 0.0;
     std::uint64_t allocations = 0; // over all of the viewer's timed frames
     double allocationsPerFrame = 0.0;
     int glErrorFrames = 0;
