@@ -166,6 +166,17 @@ TEST(CameraStep, ShiftsFollowTheSignOfTheMovementOnly) {
     }
 }
 
+// A sideways shift that would cross a wall is dropped whole: z stays too.
+TEST(CameraStep, ASidewaysShiftPastTheLimitMovesNeitherCoordinate) {
+    Camera still = cameraAt({19.95f, 5.0f, 0.0f});
+    still.mouseSpeed = 0.0f;
+    Camera shifted = still;
+    stepCamera(still, 0.1f, moved());
+    stepCamera(shifted, 0.1f, moved(5, 0));
+    EXPECT_EQ(shifted.position.x, still.position.x);
+    EXPECT_EQ(shifted.position.z, still.position.z);
+}
+
 TEST(CameraStep, ANegativeHorizontalAngleLooksWhereTheAnglePlusTwoPiLooks) {
     for (const float angle : {-0.5f, -4.0f}) {
         SCOPED_TRACE(angle);
