@@ -9,27 +9,21 @@ namespace orvane::test {
 
 struct ColladaMesh {
     std::vector<float> positions; // x, y, z per vertex
-    std::vector<float> normals;   // x, y, z per vertex; empty: the mesh has none
-    std::vector<float> uvs;       // u, v per vertex; empty: the mesh has none
-    // Corners of each primitive in turn: 3 a triangle, 4 a quad, 2 a line,
-    // 1 a point.
+    // Corners of each primitive in turn: 3 a triangle, 2 a line, 1 a point.
     std::vector<unsigned> cornerCounts;
-    // One vertex index per corner, naming the same entry of all three arrays.
-    std::vector<unsigned> indices;
+    std::vector<unsigned> indices; // one vertex per corner
     unsigned material = 0;
+    // Unless bare, every vertex has the normal (0, 0, 1) and the texture
+    // coordinate (x, y) of its position.
+    bool bare = false;
 };
 
-struct ColladaMaterial {
-    std::string diffuseTexture; // empty: the material names no texture
-};
-
-// A whole COLLADA 1.4.1 document: every mesh is one geometry instanced once
-// under the scene's root with its material bound.
+// A COLLADA 1.4.1 document: every mesh one geometry instanced under the root
+// with its material bound. One diffuse image file per material; "" names none.
 std::string colladaText(const std::vector<ColladaMesh>& meshes,
-                        const std::vector<ColladaMaterial>& materials);
+                        const std::vector<std::string>& textures);
 
-// A flat quad in z = 0 from (0, 0) to (1, 1) as two triangles over four
-// shared vertices, with normals and texture coordinates.
-ColladaMesh unitQuad(unsigned material = 0);
+// The rectangle (x0, y0) to (x1, y1) in z = 0: two triangles over four vertices.
+ColladaMesh quad(float x0, float y0, float x1, float y1, unsigned material = 0);
 
 } // namespace orvane::test

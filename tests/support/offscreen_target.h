@@ -21,7 +21,6 @@ public:
     void bindAndClear(float red = 0.0f, float green = 0.0f, float blue = 0.0f);
     // Rows bottom first, as OpenGL counts them.
     std::vector<std::array<unsigned char, 4>> readPixels() const;
-    int size() const { return edge; }
     bool complete() const { return isComplete; }
 
 private:

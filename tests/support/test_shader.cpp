@@ -14,9 +14,4 @@ std::unique_ptr<ShaderProgram> makeShaderProgram(const std::string& vertexSource
                                            (folder.path() / "test.frag").string());
 }
 
-std::unique_ptr<ShaderProgram> makeShippedShaderProgram() {
-    return std::make_unique<ShaderProgram>(sourcePath("Shader/shader.vert").string(),
-                                           sourcePath("Shader/shader.frag").string());
-}
-
 } // namespace orvane::test

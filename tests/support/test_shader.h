@@ -11,7 +11,5 @@ namespace orvane::test {
 
 std::unique_ptr<ShaderProgram> makeShaderProgram(const std::string& vertexSource,
                                                  const std::string& fragmentSource);
-// The pair under Shader/ in the source tree.
-std::unique_ptr<ShaderProgram> makeShippedShaderProgram();
 
 } // namespace orvane::test
