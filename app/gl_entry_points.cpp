@@ -1,3 +1,4 @@
+// Fetching the scene's vertex-array and mipmap entry points by name.
 #include "app/gl_entry_points.h"
 
 #include "gfx/gl.h"

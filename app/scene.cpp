@@ -1,3 +1,5 @@
+// Building, advancing, drawing and releasing the scene, each as a fixed
+// sequence of steps.
 #include "app/scene.h"
 
 #include "camera/camera.h"

@@ -1,3 +1,5 @@
+// Reading, compiling and linking the two shader files; every failure ends
+// the process with its message.
 #include "gfx/shader_program.h"
 
 #include "util/fatal_error.h"
@@ -9,21 +11,15 @@
 namespace orvane {
 namespace {
 
-// A reported length of 0 still yields an empty, terminated text rather than
+// Works for shaders and programs alike, given their two query functions. A
+// reported length of 0 still yields an empty, terminated text rather than
 // whatever the buffer happened to hold.
-std::string shaderInfoLog(GLuint shader) {
+template <typename GetParameter, typename GetLog>
+std::string infoLog(GLuint object, GetParameter getParameter, GetLog getLog) {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
     std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
-    glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, log.data());
-    return std::string(log.data());
-}
-
-std::string programInfoLog(GLuint program) {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
-    glGetProgramInfoLog(program, static_cast<GLsizei>(log.size()), nullptr, log.data());
+    getLog(object, static_cast<GLsizei>(log.size()), nullptr, log.data());
     return std::string(log.data());
 }
 
@@ -65,7 +61,7 @@ void ShaderProgram::loadShader(const std::string& path, GLenum type, GLuint& sha
     GLint status = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
     if (status == GL_FALSE || glIsShader(shader) == GL_FALSE) {
-        fatalError("Failed to compile shader", shaderInfoLog(shader));
+        fatalError("Failed to compile shader", infoLog(shader, glGetShaderiv, glGetShaderInfoLog));
     }
 }
 
@@ -78,7 +74,8 @@ void ShaderProgram::link() {
     GLint status = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &status);
     if (status == GL_FALSE) {
-        fatalError("Failed to link shader program", programInfoLog(program));
+        fatalError("Failed to link shader program",
+                   infoLog(program, glGetProgramiv, glGetProgramInfoLog));
     }
 }
 

@@ -1,3 +1,5 @@
+// Printing a start-up failure, waiting for a person if there is one, and
+// ending the process.
 #include "util/fatal_error.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The windowing operations the viewer uses, on top of GLFW 3.
 #include "window/window.h"
 
 #include <GLFW/glfw3.h>
