@@ -68,7 +68,9 @@ glm::mat4 fliegerEyeMatrix() {
 }
 
 glm::mat4 fliegerModelMatrix(const glm::mat4& viewMatrix) {
-    return glm::inverse(viewMatrix) * fliegerEyeMatrix();
+    // The place in the eye's frame depends on nothing; build it once.
+    static const glm::mat4 eye = fliegerEyeMatrix();
+    return glm::inverse(viewMatrix) * eye;
 }
 
 Flieger::Flieger(const glm::mat4& initialModelMatrix)
