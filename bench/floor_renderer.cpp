@@ -13,42 +13,9 @@
 #include "scene/terrain.h"
 
 #include <glm/gtc/type_ptr.hpp>
-#include <iostream>
 
 namespace orvane::bench {
 namespace {
-
-const char* const vertexSource = R"(#version 330 core
-layout(location = 0) in vec3 position;
-layout(location = 1) in vec2 uv;
-uniform mat4 mvp;
-out vec2 fragmentUv;
-void main() {
-    fragmentUv = uv;
-    gl_Position = mvp * vec4(position, 1.0);
-}
-)";
-
-const char* const fragmentSource = R"(#version 330 core
-in vec2 fragmentUv;
-uniform sampler2D colorTexture;
-out vec4 fragcolor;
-void main() {
-    fragcolor = texture(colorTexture, fragmentUv);
-}
-)";
-
-GLuint compile(GLenum type, const char* source) {
-    const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint status = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
-    if (status == GL_FALSE) {
-        std::cerr << "The floor's shader did not compile" << std::endl;
-    }
-    return shader;
-}
 
 GLsizei elementCount(GLuint vertexArray) {
     glBindVertexArray(vertexArray);
@@ -64,11 +31,10 @@ const void* byteOffset(std::size_t bytes) {
 
 } // namespace
 
-FloorRenderer::FloorRenderer() {
-    buildProgram();
-    if (program == 0) {
-        return;
-    }
+// Built by the viewer's own ShaderProgram, from files beside this one; the
+// benchmark runs from the repo root.
+FloorRenderer::FloorRenderer() : shader("bench/floor.vert", "bench/floor.frag") {
+    mvpLocation = glGetUniformLocation(shader.program, "mvp");
     glGetUniformfv(theScene.shaderProgram->program, theScene.projectionMatrixLocation,
                    glm::value_ptr(projection));
     const GLuint cubeImage = theScene.companionCubeTexture->id;
@@ -82,14 +48,11 @@ FloorRenderer::~FloorRenderer() {
     if (!ownVertexArrays.empty()) {
         glDeleteVertexArrays(static_cast<GLsizei>(ownVertexArrays.size()), ownVertexArrays.data());
     }
-    glDeleteProgram(program);
-    glDeleteShader(vertexShader);
-    glDeleteShader(fragmentShader);
 }
 
 void FloorRenderer::drawFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glUseProgram(program);
+    glUseProgram(shader.program);
     glActiveTexture(GL_TEXTURE0);
     const glm::mat4 projectionView = projection * theScene.camera->viewMatrix;
     GLuint boundTexture = 0;
@@ -104,25 +67,6 @@ void FloorRenderer::drawFrame() {
         glDrawElements(GL_TRIANGLES, draw.indexCount, GL_UNSIGNED_INT, nullptr);
     }
     glBindVertexArray(0);
-}
-
-void FloorRenderer::buildProgram() {
-    vertexShader = compile(GL_VERTEX_SHADER, vertexSource);
-    fragmentShader = compile(GL_FRAGMENT_SHADER, fragmentSource);
-    program = glCreateProgram();
-    glAttachShader(program, vertexShader);
-    glAttachShader(program, fragmentShader);
-    glBindFragDataLocation(program, 0, "fragcolor");
-    glLinkProgram(program);
-    GLint status = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &status);
-    if (status == GL_FALSE) {
-        std::cerr << "The floor's program did not link" << std::endl;
-        glDeleteProgram(program);
-        program = 0;
-        return;
-    }
-    mvpLocation = glGetUniformLocation(program, "mvp");
 }
 
 void FloorRenderer::addFixedMesh(GLuint vertexArray, GLuint texture, const glm::mat4* modelMatrix) {

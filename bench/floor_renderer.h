@@ -4,6 +4,7 @@
 #pragma once
 
 #include "gfx/gl.h"
+#include "gfx/shader_program.h"
 
 #include <glm/glm.hpp>
 #include <vector>
@@ -22,8 +23,6 @@ public:
     // Clears colour and depth and draws everything where the scene has it now.
     void drawFrame();
 
-    bool ready() const { return program != 0; }
-
 private:
     struct Draw {
         GLuint vertexArray;
@@ -32,13 +31,10 @@ private:
         const glm::mat4* modelMatrix;
     };
 
-    void buildProgram();
     void addFixedMesh(GLuint vertexArray, GLuint texture, const glm::mat4* modelMatrix);
     void addModelMeshes();
 
-    GLuint program = 0;
-    GLuint vertexShader = 0;
-    GLuint fragmentShader = 0;
+    ShaderProgram shader;
     GLint mvpLocation = -1;
     glm::mat4 projection{1.0f};
     std::vector<GLuint> ownVertexArrays;
