@@ -1,0 +1,88 @@
+// Start-up, the frame and shutdown in the viewer's fixed order.
+#include "app/frame_loop.h"
+
+#include "app/scene.h"
+#include "gfx/gl.h"
+#include "window/window.h"
+
+#include <iostream>
+
+namespace orvane {
+namespace {
+
+constexpr int windowWidth = 1280;
+constexpr int windowHeight = 768;
+
+// The vertex arrays and the mipmaps go through these four; what the window
+// system hands back replaces what glewInit stored, null or not.
+void fetchEntryPoints() {
+    using window::getProcAddress;
+    __glewGenVertexArrays =
+        reinterpret_cast<PFNGLGENVERTEXARRAYSPROC>(getProcAddress("glGenVertexArrays"));
+    __glewBindVertexArray =
+        reinterpret_cast<PFNGLBINDVERTEXARRAYPROC>(getProcAddress("glBindVertexArray"));
+    __glewDeleteVertexArrays =
+        reinterpret_cast<PFNGLDELETEVERTEXARRAYSPROC>(getProcAddress("glDeleteVertexArrays"));
+    __glewGenerateMipmap =
+        reinterpret_cast<PFNGLGENERATEMIPMAPPROC>(getProcAddress("glGenerateMipmap"));
+}
+
+} // namespace
+
+const char* failureMessage(StartupFailure failure) {
+    switch (failure) {
+    case StartupFailure::WindowSystem:
+        return "Failed to initialize GLFW";
+    case StartupFailure::Window:
+        return "Failed to open window";
+    case StartupFailure::Glew:
+        return "Failed to initialise GLEW";
+    case StartupFailure::None:
+        break;
+    }
+    return "";
+}
+
+StartupFailure openWindowAndContext(bool visible) {
+    if (!window::init()) {
+        return StartupFailure::WindowSystem;
+    }
+    window::hintCoreProfile33();
+    if (!window::openWindow(windowWidth, windowHeight, visible)) {
+        window::terminate();
+        return StartupFailure::Window;
+    }
+    if (glewInit() != GLEW_OK) {
+        return StartupFailure::Glew;
+    }
+    fetchEntryPoints();
+    return StartupFailure::None;
+}
+
+void startScene() {
+    setupScene();
+    glClearColor(0.3f, 0.5f, 1.0f, 0.0f);
+    glViewport(0, 0, windowWidth, windowHeight);
+}
+
+bool runFrame(FrameClock& clock) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const double now = window::getTime();
+    const double dt = now - clock.previousFrameTime;
+    clock.previousFrameTime = now;
+    updateScene(dt);
+    drawScene();
+    window::swapBuffers();
+    const bool running = !window::isKeyDown(window::Key::Escape) && window::isOpen();
+    if (glGetError() != GL_NO_ERROR) {
+        std::cout << "GL Error" << std::endl;
+    }
+    return running;
+}
+
+void shutDown() {
+    teardownScene();
+    window::terminate();
+}
+
+} // namespace orvane
