@@ -49,14 +49,9 @@ const GLuint indices[] = {
 };
 // clang-format on
 
-const MeshTables tables{positions, normals, uvs, 24, indices, 36};
+const MeshTables tables = meshTables(positions, normals, uvs, indices);
 
 } // namespace
-
-glm::mat4 turnedCubeMatrix(const glm::mat4& modelMatrix, double dt) {
-    const float degrees = static_cast<float>(dt) * 100.0f;
-    return glm::rotate(modelMatrix, glm::radians(degrees), glm::vec3(0.0f, 1.0f, 0.0f));
-}
 
 Cube::Cube(const glm::mat4& initialModelMatrix) : FixedMesh(initialModelMatrix, tables) {
     rotating = false;
@@ -66,11 +61,14 @@ void Cube::update(double dt) {
     if (!rotating) {
         return;
     }
-    modelMatrix = turnedCubeMatrix(modelMatrix, dt);
+    // 100 degrees a second about the cube's own y axis, on top of the turns
+    // the matrix already holds.
+    const float degrees = static_cast<float>(dt) * 100.0f;
+    modelMatrix = glm::rotate(modelMatrix, glm::radians(degrees), glm::vec3(0.0f, 1.0f, 0.0f));
 }
 
 void Cube::draw() {
-    drawMesh(36);
+    drawMesh(tables.indexCount);
 }
 
 } // namespace orvane::scene

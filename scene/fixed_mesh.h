@@ -6,6 +6,8 @@
 #include "gfx/gl.h"
 #include "scene/scene_object.h"
 
+#include <cstddef>
+
 namespace orvane {
 class ShaderProgram;
 }
@@ -22,6 +24,20 @@ struct MeshTables {
     const GLuint* indices;
     GLsizei indexCount;
 };
+
+// The tables with their counts taken from the arrays themselves, so that no
+// count is ever written down a second time.
+template <std::size_t Positions, std::size_t Normals, std::size_t Uvs, std::size_t Indices>
+constexpr MeshTables meshTables(const GLfloat (&positions)[Positions],
+                                const GLfloat (&normals)[Normals], const GLfloat (&uvs)[Uvs],
+                                const GLuint (&indices)[Indices]) {
+    static_assert(Positions % 3 == 0 && Normals == Positions && Uvs / 2 == Positions / 3 &&
+                      Uvs % 2 == 0 && Indices % 3 == 0,
+                  "3 floats of position and normal and 2 of uv a vertex, 3 indices a triangle");
+    constexpr auto vertexCount = static_cast<GLsizei>(Positions / 3);
+    constexpr auto indexCount = static_cast<GLsizei>(Indices);
+    return {positions, normals, uvs, vertexCount, indices, indexCount};
+}
 
 class FixedMesh : public SceneObject {
 public:

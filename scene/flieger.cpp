@@ -57,31 +57,29 @@ const GLuint indices[] = {
 };
 // clang-format on
 
-const MeshTables tables{positions, normals, uvs, 9, indices, 12};
+const MeshTables tables = meshTables(positions, normals, uvs, indices);
 
-} // namespace
-
-glm::mat4 fliegerEyeMatrix() {
+// The flyer's place in the camera's own frame: 0.5 below the eye, 2.3 ahead,
+// and the two half turns that point its nose away from the viewer.
+glm::mat4 placeInEye() {
     glm::mat4 eye = glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, -0.5f, -2.3f));
     eye = glm::rotate(eye, glm::radians(-180.0f), glm::vec3(1.0f, 0.0f, 0.0f));
     return glm::rotate(eye, glm::radians(180.0f), glm::vec3(0.0f, 0.0f, 1.0f));
 }
 
-glm::mat4 fliegerModelMatrix(const glm::mat4& viewMatrix) {
-    // The place in the eye's frame depends on nothing; build it once.
-    static const glm::mat4 eye = fliegerEyeMatrix();
-    return glm::inverse(viewMatrix) * eye;
-}
+} // namespace
 
 Flieger::Flieger(const glm::mat4& initialModelMatrix)
     : FixedMesh(initialModelMatrix, tables), camera(theScene.camera) {}
 
 void Flieger::update(double /*dt*/) {
-    modelMatrix = fliegerModelMatrix(camera->viewMatrix);
+    // The place in the eye's frame depends on nothing; build it once.
+    static const glm::mat4 eye = placeInEye();
+    modelMatrix = glm::inverse(camera->viewMatrix) * eye;
 }
 
 void Flieger::draw() {
-    drawMesh(12);
+    drawMesh(tables.indexCount);
 }
 
 } // namespace orvane::scene

@@ -10,11 +10,6 @@ struct Camera;
 
 namespace orvane::scene {
 
-// The flyer's place in the camera's own frame.
-glm::mat4 fliegerEyeMatrix();
-// The model matrix that puts the flyer at its place in front of a view.
-glm::mat4 fliegerModelMatrix(const glm::mat4& viewMatrix);
-
 class Flieger : public FixedMesh {
 public:
     // Takes the camera from the scene, as it stands at construction.

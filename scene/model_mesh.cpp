@@ -1,8 +1,6 @@
 // One mesh of the imported model on the GPU: upload and release.
 #include "scene/model_mesh.h"
 
-#include <utility>
-
 namespace orvane::scene {
 namespace {
 
@@ -19,23 +17,6 @@ GLuint uploadBuffer(GLenum target, std::size_t bytes, const void* data) {
 
 ModelMesh::~ModelMesh() {
     release();
-}
-
-ModelMesh::ModelMesh(ModelMesh&& other) noexcept
-    : vertexBuffer(std::exchange(other.vertexBuffer, 0)),
-      indexBuffer(std::exchange(other.indexBuffer, 0)),
-      indexCount(std::exchange(other.indexCount, 0)),
-      materialIndex(std::exchange(other.materialIndex, 0)) {}
-
-ModelMesh& ModelMesh::operator=(ModelMesh&& other) noexcept {
-    if (this != &other) {
-        release();
-        vertexBuffer = std::exchange(other.vertexBuffer, 0);
-        indexBuffer = std::exchange(other.indexBuffer, 0);
-        indexCount = std::exchange(other.indexCount, 0);
-        materialIndex = std::exchange(other.materialIndex, 0);
-    }
-    return *this;
 }
 
 void ModelMesh::upload(const std::vector<ModelVertex>& vertices,

@@ -23,15 +23,14 @@ static_assert(sizeof(ModelVertex) == 32, "the vertex buffer layout is 8 packed f
 static_assert(offsetof(ModelVertex, uv) == 12 && offsetof(ModelVertex, normal) == 20,
               "the attribute offsets are fixed");
 
-// A record that owns its two buffers. It moves (leaving zeros behind) but
-// never copies, so no buffer is ever deleted twice.
+// A record that owns its two buffers. It is neither copied nor moved: the
+// model's table is sized once and its records stay where they were made, so
+// no buffer is ever deleted twice.
 struct ModelMesh {
     ModelMesh() = default;
     ~ModelMesh();
     ModelMesh(const ModelMesh&) = delete;
     ModelMesh& operator=(const ModelMesh&) = delete;
-    ModelMesh(ModelMesh&& other) noexcept;
-    ModelMesh& operator=(ModelMesh&& other) noexcept;
 
     // Needs a current context; sets indexCount and creates both buffers.
     void upload(const std::vector<ModelVertex>& vertices,

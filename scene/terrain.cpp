@@ -35,7 +35,7 @@ const GLuint indices[] = {
 };
 // clang-format on
 
-const MeshTables tables{positions, normals, uvs, 4, indices, 6};
+const MeshTables tables = meshTables(positions, normals, uvs, indices);
 
 } // namespace
 
@@ -44,7 +44,7 @@ Terrain::Terrain(const glm::mat4& initialModelMatrix) : FixedMesh(initialModelMa
 void Terrain::update(double /*dt*/) {}
 
 void Terrain::draw() {
-    drawMesh(6);
+    drawMesh(tables.indexCount);
 }
 
 } // namespace orvane::scene
