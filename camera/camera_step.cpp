@@ -78,16 +78,23 @@ bool withinLimit(float value, float limit) {
     return -limit < value && value < limit;
 }
 
+// A move inside the limit is taken. The shift along up has no x or z limit,
+// so a tilted camera can end up past one; from there a move that comes back
+// toward the inside is taken too, or the camera would stick to the edge.
+bool allowedMove(float from, float to, float limit) {
+    return withinLimit(to, limit) || (!withinLimit(from, limit) && std::fabs(to) < std::fabs(from));
+}
+
 // x and z are bounded each on its own; the height is not bounded here.
 void flyForward(Camera& camera, const glm::vec3& direction, float dt) {
     glm::vec3& position = camera.position;
     const float candidateX = position.x + camera.speed * (direction.x * dt);
-    if (withinLimit(candidateX, camera.limitX)) {
+    if (allowedMove(position.x, candidateX, camera.limitX)) {
         position.x = candidateX;
     }
     position.y = position.y + (direction.y * dt) * camera.speed;
     const float candidateZ = position.z + camera.speed * (direction.z * dt);
-    if (withinLimit(candidateZ, camera.limitZ)) {
+    if (allowedMove(position.z, candidateZ, camera.limitZ)) {
         position.z = candidateZ;
     }
 }
@@ -102,7 +109,8 @@ void shiftSideways(Camera& camera, const glm::vec3& right, float offsetX, float 
     const float stepZ = camera.speed * (right.z * dt);
     const float candidateX = offsetX < 0.0f ? position.x + stepX : position.x - stepX;
     const float candidateZ = offsetX < 0.0f ? position.z + stepZ : position.z - stepZ;
-    if (withinLimit(candidateX, camera.limitX) && withinLimit(candidateZ, camera.limitZ)) {
+    if (allowedMove(position.x, candidateX, camera.limitX) &&
+        allowedMove(position.z, candidateZ, camera.limitZ)) {
         position.x = candidateX;
         position.z = candidateZ;
     }
