@@ -11,6 +11,10 @@
 namespace orvane {
 namespace {
 
+// The rest of a key that sends several bytes (an arrow, a function key) is
+// at most this long behind its first byte, in tenths of a second.
+constexpr cc_t restOfKeyTenths = 1;
+
 // The equivalent of the console's "PAUSE". Only a person can answer it, so a
 // script, a test or CI (standard input not a terminal) is never kept waiting.
 void pause() {
@@ -19,19 +23,27 @@ void pause() {
     }
     std::cout << "Press any key to continue . . ." << std::endl;
     termios saved{};
-    const bool haveTermios = tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (haveTermios) {
-        termios raw = saved;
-        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-        raw.c_cc[VMIN] = 1;
-        raw.c_cc[VTIME] = 0;
+    if (tcgetattr(STDIN_FILENO, &saved) != 0) {
+        return;
+    }
+    termios raw = saved;
+    // Without ISIG, Ctrl-C is a key like any other: it ends the wait instead
+    // of ending the process with the terminal still in raw mode.
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    char key[16];
+    if (read(STDIN_FILENO, key, 1) == 1) {
+        // Take in the rest of the key, so that none of it reaches the shell.
+        raw.c_cc[VMIN] = 0;
+        raw.c_cc[VTIME] = restOfKeyTenths;
         tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+        while (read(STDIN_FILENO, key, sizeof key) > 0) {
+        }
     }
-    char key = 0;
-    [[maybe_unused]] const ssize_t got = read(STDIN_FILENO, &key, 1);
-    if (haveTermios) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-    }
+    // TCSAFLUSH also drops whatever is still queued.
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
 }
 
 } // namespace
