@@ -1,6 +1,8 @@
 // Decoding through DevIL and the upload into one mipmapped 2D texture.
 #include "gfx/texture.h"
 
+#include "gfx/image_files.h"
+
 #include <IL/il.h>
 
 #include <iostream>
@@ -8,13 +10,16 @@
 namespace orvane {
 namespace {
 
-// The core profile has no colour-index, luminance or luminance-alpha pixel
-// formats; DevIL hands back the first for every palette image and the
-// others for grey ones (and for the empty image a failed load leaves).
+// The core profile takes none of the colour-index, luminance, luminance-alpha
+// or alpha pixel formats, and no double samples; DevIL hands back the first
+// for every palette image, the next three for grey and alpha-only ones (and
+// for the empty image a failed load leaves) and doubles for some scientific
+// formats. Those are converted; everything else goes up as it comes.
 ILenum coreProfileFormat(ILint format) {
     switch (format) {
     case IL_COLOUR_INDEX:
     case IL_LUMINANCE:
+    case IL_ALPHA:
         return IL_RGB;
     case IL_LUMINANCE_ALPHA:
         return IL_RGBA;
@@ -23,12 +28,28 @@ ILenum coreProfileFormat(ILint format) {
     }
 }
 
-void makeUploadable() {
+ILenum coreProfileType(ILint type) {
+    return type == IL_DOUBLE ? IL_FLOAT : static_cast<ILenum>(type);
+}
+
+// False when DevIL cannot convert the bound image into what OpenGL takes.
+bool makeUploadable() {
     const ILint format = ilGetInteger(IL_IMAGE_FORMAT);
-    const ILenum wanted = coreProfileFormat(format);
-    if (wanted != static_cast<ILenum>(format)) {
-        ilConvertImage(wanted, static_cast<ILenum>(ilGetInteger(IL_IMAGE_TYPE)));
+    const ILint type = ilGetInteger(IL_IMAGE_TYPE);
+    const ILenum wantedFormat = coreProfileFormat(format);
+    const ILenum wantedType = coreProfileType(type);
+    if (wantedFormat == static_cast<ILenum>(format) && wantedType == static_cast<ILenum>(type)) {
+        return true;
     }
+    return ilConvertImage(wantedFormat, wantedType) == IL_TRUE;
+}
+
+// What a texture that did not load shows: one pixel of one known colour.
+// What DevIL holds after a failure may be uninitialised, partly read or in a
+// format it cannot convert.
+void useBlankImage() {
+    ilTexImage(1, 1, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, nullptr);
+    ilClearImage();
 }
 
 // DevIL packs rows tightly; with OpenGL's default alignment of 4 every
@@ -54,27 +75,24 @@ Texture::Texture(const char* fileName) {
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, id);
     ilInit();
+    readImagesSafely();
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
     const char* path = fileName != nullptr ? fileName : "";
     std::cout << path << std::endl;
-    const bool fileLoaded = ilLoadImage(path) == IL_TRUE;
-    if (!fileLoaded) {
+    loaded = ilLoadImage(path) == IL_TRUE && makeUploadable();
+    if (!loaded) {
         std::cout << "Texture loading failed" << std::endl;
-        // The empty image DevIL leaves behind is not initialised; clear it so
-        // a failed texture shows one known colour.
-        ilClearImage();
+        // The texture is made complete all the same, so OpenGL has nothing to
+        // complain about when it is drawn.
+        useBlankImage();
     }
-    // Also after a failed load: the image DevIL then holds still goes up, so
-    // the texture is complete and OpenGL has nothing to complain about.
-    makeUploadable();
     uploadBoundImage();
     glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     ilDeleteImages(1, &image);
-    loaded = fileLoaded;
 }
 
 Texture::~Texture() {
