@@ -11,8 +11,11 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <glm/gtc/matrix_transform.hpp>
 #include <iostream>
+#include <sstream>
 
 namespace orvane::scene {
 namespace {
@@ -30,16 +33,21 @@ constexpr GLuint positionLocation = 0;
 constexpr GLuint uvLocation = 1;
 constexpr GLuint normalLocation = 2;
 
+// Empty for anything but a regular file, which Assimp then refuses itself.
+std::string readText(const std::string& path) {
+    std::error_code error;
+    std::ostringstream text;
+    if (std::filesystem::is_regular_file(path, error)) {
+        text << std::ifstream(path, std::ios::binary).rdbuf();
+    }
+    return text.str();
+}
+
 const void* byteOffset(std::size_t bytes) {
     return reinterpret_cast<const void*>(bytes);
 }
 
 } // namespace
-
-glm::mat4 turnedAboutOwnZ(const glm::mat4& modelMatrix, double dt) {
-    const float degrees = static_cast<float>(dt) * 100.0f;
-    return glm::rotate(modelMatrix, glm::radians(degrees), glm::vec3(0.0f, 0.0f, 1.0f));
-}
 
 ImportObject::ImportObject(const glm::mat4& initialModelMatrix, const std::string& path)
     : SceneObject(initialModelMatrix), shader(theScene.shaderProgram) {
@@ -56,7 +64,9 @@ ImportObject::~ImportObject() {
 }
 
 void ImportObject::update(double dt) {
-    modelMatrix = turnedAboutOwnZ(modelMatrix, dt);
+    // 100 degrees a second about the model's own z axis, without limit.
+    const float degrees = static_cast<float>(dt) * 100.0f;
+    modelMatrix = glm::rotate(modelMatrix, glm::radians(degrees), glm::vec3(0.0f, 0.0f, 1.0f));
 }
 
 void ImportObject::draw() {
@@ -94,7 +104,9 @@ void ImportObject::drawMesh(const ModelMesh& mesh) {
 
 void ImportObject::loadFile(const std::string& path) {
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path.c_str(), importSteps);
+    const aiScene* scene = indexListsAreReadable(readText(path))
+                               ? importer.ReadFile(path.c_str(), importSteps)
+                               : nullptr;
     if (scene == nullptr) {
         std::cout << "Failed to load the scene: " << path << std::endl;
         return;

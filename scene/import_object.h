@@ -21,9 +21,6 @@ class Texture;
 
 namespace orvane::scene {
 
-// 100 degrees per second of dt about the model's own z axis.
-glm::mat4 turnedAboutOwnZ(const glm::mat4& modelMatrix, double dt);
-
 class ImportObject : public SceneObject {
 public:
     // Always completes: a model that does not load is reported on standard

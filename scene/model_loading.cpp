@@ -2,6 +2,7 @@
 #include "scene/model_loading.h"
 
 #include <assimp/mesh.h>
+#include <cstring>
 
 namespace orvane::scene {
 
@@ -14,6 +15,27 @@ std::string modelDirectory(const std::string& path) {
         return "/";
     }
     return path.substr(0, slash);
+}
+
+bool indexListsAreReadable(const std::string& document) {
+    if (document.find("<COLLADA") == std::string::npos) {
+        return true;
+    }
+    for (std::size_t tag = document.find("<p"); tag != std::string::npos;
+         tag = document.find("<p", tag + 2)) {
+        // Not <param> or <phong>, and not empty (<p/>).
+        const char after = document[tag + 2];
+        const std::size_t start = document.find('>', tag);
+        if (after == '\0' || std::strchr("> \t\r\n", after) == nullptr ||
+            start == std::string::npos || document[start - 1] == '/') {
+            continue;
+        }
+        const std::size_t end = document.find("</p>", start);
+        if (document.find_first_not_of("0123456789+- \t\r\n", start + 1) < end) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void collectVertices(const aiMesh& mesh, std::vector<ModelVertex>& vertices) {

@@ -16,6 +16,12 @@ namespace orvane::scene {
 // it is the first character. A backslash is not a separator.
 std::string modelDirectory(const std::string& path);
 
+// False for a Collada document with an index list (<p>) that holds anything
+// but digits, signs and blanks: Assimp 5.2 reads such a list number by number,
+// never steps past a character that is not part of one (a decimal point, a
+// letter) and appends zeros until memory runs out.
+bool indexListsAreReadable(const std::string& document);
+
 // One vertex per mesh vertex, in Assimp's order. A mesh without texture
 // coordinates gets (0, 0), one without normals gets zero normals.
 void collectVertices(const aiMesh& mesh, std::vector<ModelVertex>& vertices);
