@@ -1,39 +1,41 @@
-# The two commands a newcomer needs: `make run` and `make test`.
-BUILD_DIR ?= build
-SANITIZED_DIR ?= build-asan
-BENCH_DIR ?= build-bench
-JOBS ?= 2
-export JOBS
+# The two commands a newcomer needs: `make run` and `make test`. The builds
+# themselves are the presets in CMakePresets.json.
+JOBS ?= $(shell nproc)
+DEPS_STAMP := build/.deps-installed
+# The tests need a display; without one they get a virtual one for the run.
+XVFB := xvfb-run -a -s "-screen 0 1600x1000x24 -noreset -nolisten tcp"
+WITH_DISPLAY := $(if $(DISPLAY),,$(XVFB))
 
 .PHONY: all deps build build-sanitized run test bench clean
 
 all: build
 
-deps:
-	@scripts/install-deps.sh
+# Installing is checked once, not before every build.
+deps: $(DEPS_STAMP)
+$(DEPS_STAMP): scripts/install-deps.sh
+	scripts/install-deps.sh
+	@mkdir -p $(@D) && touch $@
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD_DIR) -j $(JOBS)
+	cmake --preset plain
+	cmake --build --preset plain -j $(JOBS)
 
-# The same sources with AddressSanitizer and UndefinedBehaviorSanitizer.
 build-sanitized: deps
-	cmake -S . -B $(SANITIZED_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_SANITIZE=ON
-	cmake --build $(SANITIZED_DIR) -j $(JOBS)
+	cmake --preset sanitized
+	cmake --build --preset sanitized -j $(JOBS)
 
 run: build
 	@scripts/run-viewer.sh
 
 test: build build-sanitized
-	scripts/with-display.sh scripts/run-tests.sh $(BUILD_DIR) $(SANITIZED_DIR)
+	$(WITH_DISPLAY) sh -c 'ctest --preset plain -j $(JOBS) && ctest --preset sanitized -j $(JOBS)'
 
-# The benchmark, built with release flags in a folder of its own and always
-# run on a private virtual display, so its figures are taken under the same
-# conditions everywhere. It rewrites bench/results.md and the README's table.
+# Always on a virtual display of its own, so that its figures are taken under
+# the same conditions everywhere. Writes nothing outside build-bench/.
 bench: deps
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DORVANE_BENCH=ON -DORVANE_TESTS=OFF
-	cmake --build $(BENCH_DIR) -j $(JOBS)
-	env -u DISPLAY scripts/with-display.sh $(BENCH_DIR)/bench/orvane_bench
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS)
+	$(XVFB) build-bench/bench/orvane_bench --benchmark_out=$(CURDIR)/build-bench/bench.json
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZED_DIR) $(BENCH_DIR)
+	rm -rf build build-asan build-bench

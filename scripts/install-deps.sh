@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# Installs with apt-get whatever the build, the viewer and the tests need
-# and this machine lacks. Does nothing when everything is there.
+# Installs with apt-get whatever the build, the viewer, the tests and the
+# benchmark use and this machine lacks. Does nothing when everything is there.
 set -euo pipefail
 
 packages=(
     # build
-    build-essential cmake pkg-config
+    g++ make cmake
     # libraries
-    libglfw3-dev libglew-dev libglm-dev libdevil-dev libassimp-dev libx11-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libglfw3-dev libglew-dev libglm-dev libdevil-dev libassimp-dev zlib1g-dev
+    # tests (X11 and XTest drive the viewer's window) and the benchmark
+    libgtest-dev libx11-dev libxtst-dev libbenchmark-dev
     # OpenGL without a GPU: Mesa's llvmpipe
     libgl1-mesa-dri libglx-mesa0
-    # a virtual display and the tools that drive and photograph it
-    xvfb xauth xdotool imagemagick
+    # a virtual display when there is none, and a picture of it for make run
+    xvfb xauth imagemagick
 )
 
 missing=()
@@ -24,11 +25,11 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-sudo=""
+as_root=(env DEBIAN_FRONTEND=noninteractive)
 if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || { echo "Not root and no sudo: install these as root: ${missing[*]}"; exit 1; }
-    sudo="sudo"
+    # sudo resets the environment; env inside it sets the variable for apt-get itself.
+    as_root=(sudo env DEBIAN_FRONTEND=noninteractive)
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

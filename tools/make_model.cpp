@@ -8,8 +8,6 @@
 // textures go beside the model ("paint.png") and into a folder next to it
 // ("textures/hull.png"); the plinth names no texture. The output is the
 // same on every run.
-#include "scene/model_loading.h"
-
 #include <IL/il.h>
 #include <algorithm>
 #include <array>
@@ -543,14 +541,15 @@ bool verify(const std::filesystem::path& path, std::size_t meshCount) {
     std::printf("%s: %u meshes, %u materials, %zu triangles, %zu vertices\n", path.string().c_str(),
                 scene->mNumMeshes, scene->mNumMaterials, triangles, vertices);
     bool good = scene->mNumMeshes == meshCount && scene->mNumMaterials == materials.size();
-    const std::string directory = orvane::scene::modelDirectory(path.string());
+    const std::filesystem::path directory = path.parent_path();
     for (unsigned int m = 0; m < scene->mNumMaterials; ++m) {
         aiString texture;
         if (aiGetMaterialTexture(scene->mMaterials[m], aiTextureType_DIFFUSE, 0, &texture) ==
             aiReturn_SUCCESS) {
-            const std::string full = directory + "/" + texture.C_Str();
+            const std::filesystem::path full = directory / texture.C_Str();
             const bool found = std::filesystem::exists(full);
-            std::printf("  material %u: %s%s\n", m, full.c_str(), found ? "" : " (missing)");
+            std::printf("  material %u: %s%s\n", m, full.string().c_str(),
+                        found ? "" : " (missing)");
             good = good && found;
         } else {
             std::printf("  material %u: no texture\n", m);
