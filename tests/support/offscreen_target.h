@@ -1,5 +1,5 @@
-// A small framebuffer of our own to draw into and read back, so GL tests
-// never depend on what a hidden window's default framebuffer keeps.
+// A framebuffer of our own to draw into and read back, so that GL tests never
+// depend on what a hidden window's default framebuffer keeps.
 #pragma once
 
 #include "gfx/gl.h"
@@ -9,26 +9,26 @@
 
 namespace orvane::test {
 
+using Rgba = std::array<unsigned char, 4>;
+
 class OffscreenTarget {
 public:
-    // RGBA8 colour and a 24-bit depth buffer, size x size pixels.
-    explicit OffscreenTarget(int size);
+    // RGBA8 colour and a 24-bit depth buffer; bound, with the viewport on it.
+    OffscreenTarget(int width, int height);
     ~OffscreenTarget();
     OffscreenTarget(const OffscreenTarget&) = delete;
     OffscreenTarget& operator=(const OffscreenTarget&) = delete;
 
-    // Binds it, sets the viewport to it and clears colour and depth.
-    void bindAndClear(float red = 0.0f, float green = 0.0f, float blue = 0.0f);
-    // Rows bottom first, as OpenGL counts them.
-    std::vector<std::array<unsigned char, 4>> readPixels() const;
-    bool complete() const { return isComplete; }
+    // Reads what was drawn; at() then counts rows from the top, as on screen.
+    void read();
+    const Rgba& at(int x, int y) const { return pixels[(rows - 1 - y) * columns + x]; }
 
 private:
-    int edge;
+    int columns;
+    int rows;
     GLuint framebuffer = 0;
-    GLuint colour = 0;
-    GLuint depth = 0;
-    bool isComplete = false;
+    GLuint buffers[2] = {0, 0};
+    std::vector<Rgba> pixels;
 };
 
 } // namespace orvane::test

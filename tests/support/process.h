@@ -1,56 +1,34 @@
-// Child processes for tests: run a program in a folder, standard input not
-// a terminal, its output kept in files, with a deadline.
+// A program run as a child for a test: in a folder of the test's choosing,
+// standard input not a terminal, the environment changed as asked, the
+// output kept.
 #pragma once
 
-#include <string>
+#include "support/files.h"
+
 #include <sys/types.h>
-#include <utility>
-#include <vector>
 
 namespace orvane::test {
 
-struct ProcessOptions {
-    std::vector<std::string> argv;
-    std::string workingDirectory = ".";
-    std::vector<std::pair<std::string, std::string>> setEnvironment;
-    std::vector<std::string> unsetEnvironment;
-};
-
-class ChildProcess {
+class Process {
 public:
-    explicit ChildProcess(const ProcessOptions& options);
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
+    // argv[0] is a path; env(1) in front changes the environment.
+    Process(const std::vector<std::string>& argv, const fs::path& directory);
+    // Ends it, and what it started, if it still runs.
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
 
-    // True when the process ended within the time; its status is then known.
+    // True once it has ended; false if it still runs after the seconds.
     bool waitFor(double seconds);
-    bool running();
-    // The exit status as the shell sees it (0-255), or 128 + signal.
-    int exitStatus() const { return status; }
-    void kill();
-    std::string output() const;
-    std::string errorOutput() const;
-    pid_t id() const { return pid; }
+    // As the shell gives it: the exit status, or 128 + the signal.
+    int status() const { return exitStatus; }
+    std::string output() const { return readFile(files.path() / "out"); }
+    std::string errors() const { return readFile(files.path() / "err"); }
 
 private:
+    TempDir files;
     pid_t pid = -1;
-    int status = -1;
-    bool ended = false;
-    std::string outputPath;
-    std::string errorPath;
-};
-
-struct ProcessResult {
-    bool finished = false;
     int exitStatus = -1;
-    std::string output;
-    std::string errorOutput;
 };
-
-// Runs to the end, or kills the process after timeoutSeconds.
-ProcessResult runProcess(const ProcessOptions& options, double timeoutSeconds);
-
-std::vector<std::string> splitLines(const std::string& text);
 
 } // namespace orvane::test

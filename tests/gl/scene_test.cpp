@@ -1,0 +1,271 @@
+// The scene as the viewer builds it from its data, in a hidden context: the
+// camera is placed where a check needs it and each frame gets a chosen dt,
+// so every picture is the same on every machine. The pictures of drawScene,
+// the capture box and the spin after it, what set-up prints, and a frame of
+// the loop that allocates nothing.
+#include "allocation_count.h"
+#include "app/frame_loop.h"
+#include "app/scene.h"
+#include "camera/camera.h"
+#include "gfx/shader_program.h"
+#include "gfx/texture.h"
+#include "scene/cube.h"
+#include "scene/flieger.h"
+#include "scene/import_object.h"
+#include "scene/terrain.h"
+#include "support/files.h"
+#include "support/gl_context.h"
+#include "support/offscreen_target.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+using namespace orvane::test;
+using orvane::theScene;
+
+constexpr float pi = 3.1415927f;
+
+bool isSky(const Rgba& p) {
+    // The clear colour (0.3, 0.5, 1.0).
+    return std::abs(p[0] - 77) <= 2 && std::abs(p[1] - 128) <= 2 && p[2] >= 253;
+}
+bool isGrass(const Rgba& p) {
+    return p[1] > p[0] + 10 && p[1] > p[2] + 25;
+}
+// The rocket's paint: nothing else in the scene is this red.
+bool isRed(const Rgba& p) {
+    return p[0] > 60 && p[0] > 2 * p[1] && p[0] > 2 * p[2];
+}
+// The rocket's cream hull, lit or in shade.
+bool isCream(const Rgba& p) {
+    const auto [low, high] = std::minmax({p[0], p[1], p[2]});
+    return low > 90 && high - low < 12;
+}
+
+class ScenePicture : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(ensureGlContext()); }
+    void TearDown() override { orvane::teardownScene(); }
+
+    // The viewer's set-up, run in the folder; returns what it printed.
+    std::vector<std::string> start(const fs::path& folder = sourcePath("")) {
+        const InDirectory inFolder(folder);
+        CapturedOutput output;
+        orvane::startScene();
+        target = std::make_unique<OffscreenTarget>(1280, 768);
+        return output.lines();
+    }
+
+    // Placed, turned, and one frame of dt drawn and read back.
+    void frame(const glm::vec3& position, float horizontalAngle, float verticalAngle, double dt) {
+        theScene.camera->position = position;
+        theScene.camera->horizontalAngle = horizontalAngle;
+        theScene.camera->verticalAngle = verticalAngle;
+        frame(dt);
+    }
+    void frame(double dt) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        orvane::updateScene(dt);
+        orvane::drawScene();
+        target->read();
+        EXPECT_EQ(takeGlError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+
+    // How many pixels of the rectangle pass the test.
+    template <typename Test> int count(int x0, int y0, int x1, int y1, Test test) const {
+        int passing = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                passing += test(target->at(x, y));
+            }
+        }
+        return passing;
+    }
+
+    // How far the colours of the rectangle stray from its first pixel.
+    int spread(int x0, int y0, int x1, int y1) const {
+        int most = 0;
+        count(x0, y0, x1, y1, [&](const Rgba& p) {
+            for (int c = 0; c < 3; ++c) {
+                most = std::max(most, std::abs(p[c] - target->at(x0, y0)[c]));
+            }
+            return true;
+        });
+        return most;
+    }
+
+    std::unique_ptr<OffscreenTarget> target;
+};
+
+// Four units in front of it at its own x: its paint and its hull, centred.
+TEST_F(ScenePicture, TheModelStandsAtTenWithItsOwnTextures) {
+    start();
+    frame({10.0f, 1.2f, 4.0f}, pi, -0.05f, 0.0);
+    EXPECT_GT(count(560, 200, 720, 480, isRed), 5000);
+    EXPECT_EQ(count(0, 0, 560, 480, isRed) + count(720, 0, 1280, 480, isRed), 0);
+    EXPECT_GT(count(560, 220, 720, 470, isCream), 2000);
+}
+
+// The view stays where the last flying frame left it, the cube first turns
+// two frames after the capture, and 0.9 s later its one-colour -x side, a
+// quarter turn round, faces the camera where the image was.
+TEST_F(ScenePicture, TheCubeShowsItsImageUntilCapturedThenTurnsItsPlainSideToTheView) {
+    start();
+    frame({0.0f, 2.0f, 3.5f}, pi, -0.5f, 0.0);
+    EXPECT_TRUE(theScene.cameraMode);
+    EXPECT_GT(spread(600, 400, 680, 420), 40);
+    const glm::mat4 view = theScene.camera->viewMatrix;
+    const glm::mat4 still = theScene.cube->modelMatrix;
+    frame({0.0f, 2.0f, 2.4f}, pi, -0.5f, 0.1);
+    EXPECT_FALSE(theScene.cameraMode);
+    EXPECT_FALSE(theScene.cube->rotating);
+    frame(0.1);
+    EXPECT_TRUE(theScene.cube->rotating);
+    EXPECT_EQ(theScene.cube->modelMatrix, still);
+    frame(0.9);
+    const glm::vec4 localX = theScene.cube->modelMatrix * glm::vec4(1.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_LT(glm::length(localX - glm::vec4(0.0f, 0.0f, -1.0f, 0.0f)), 1e-5f);
+    EXPECT_EQ(theScene.camera->viewMatrix, view);
+    EXPECT_LE(spread(600, 400, 680, 420), 2);
+}
+
+TEST_F(ScenePicture, TheGroundShowsTheGrass) {
+    start();
+    frame({-8.0f, 3.0f, 8.0f}, pi * 0.75f, -0.9f, 0.0);
+    EXPECT_EQ(count(0, 0, 1280, 400, isGrass), 1280 * 400);
+    EXPECT_GT(spread(0, 0, 1280, 400), 40);
+}
+
+// Looking out past the edge of the ground only sky is behind the flyer; the
+// same look from inside has the ground behind it, which is drawn after the
+// flyer and must not cover it.
+TEST_F(ScenePicture, TheFlyerHangsBelowAndAheadAndHidesTheGroundBehindIt) {
+    start();
+    frame({0.0f, 5.0f, -19.9f}, pi, -0.3f, 0.0);
+    std::vector<std::array<int, 2>> flyer;
+    std::vector<Rgba> alone;
+    for (int y = 0; y < 768; ++y) {
+        for (int x = 0; x < 1280; ++x) {
+            if (!isSky(target->at(x, y))) {
+                flyer.push_back({x, y});
+                alone.push_back(target->at(x, y));
+            }
+        }
+    }
+    EXPECT_GT(flyer.size(), 30000u);
+    EXPECT_EQ(count(0, 0, 1280, 480, isSky) + count(0, 480, 384, 768, isSky) +
+                  count(896, 480, 1280, 768, isSky),
+              1280 * 480 + 2 * 384 * 288);
+    frame({0.0f, 5.0f, 10.0f}, pi, -0.3f, 0.0);
+    EXPECT_GT(count(384, 480, 896, 768, isGrass), 50000);
+    int covered = 0;
+    for (std::size_t i = 0; i < flyer.size(); ++i) {
+        covered += std::abs(target->at(flyer[i][0], flyer[i][1])[1] - alone[i][1]) > 3;
+    }
+    // Only the outline may round differently from the other place.
+    EXPECT_LT(covered, static_cast<int>(flyer.size()) / 20);
+}
+
+// Whatever of its data is missing or broken, set-up says so in order and
+// goes on, and every material still has a texture of its own.
+TEST_F(ScenePicture, SetUpReportsEveryMissingOrBrokenFileInOrderAndGoesOn) {
+    const std::string model = "Models/Untitled/models/Untitled.dae";
+    const std::string hull = "Models/Untitled/models/textures/hull.png";
+    const std::string paint = "Models/Untitled/models/paint.png";
+    const std::string cube = "Textures/CompanionCube.png";
+    const std::string grass = "Textures/GrassTexture.png";
+    const std::string failed = "Texture loading failed";
+    const struct {
+        const char* name;
+        std::vector<std::string> removed;
+        std::vector<std::string> lines;
+    } cases[] = {
+        // The plinth's material names no image and falls back to the cube's,
+        // and so does the one whose own image is missing.
+        {"images",
+         {paint, cube, grass},
+         {"4", hull, "Loaded texture '" + hull + "'", paint, failed,
+          "Error loading texture '" + paint + "'", cube, failed, cube, failed, cube, failed, grass,
+          failed}},
+        {"model", {model}, {"Failed to load the scene: " + model, cube, grass}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempDir folder;
+        copyRuntimeData(folder.path());
+        for (const std::string& file : c.removed) {
+            writeFile(folder.path() / file, "not what it should be\n");
+        }
+        EXPECT_EQ(start(folder.path()), c.lines);
+        std::set<GLuint> textures;
+        for (const auto& texture : theScene.importObject->materialTextures) {
+            textures.insert(texture->id);
+        }
+        EXPECT_EQ(textures.size(), theScene.importObject->materialTextures.size());
+        frame(0.5);
+        // Drawn or not, the model turns 50 degrees about its own z axis.
+        const glm::vec3 turned(std::cos(glm::radians(50.0f)), 0.0f, -std::sin(glm::radians(50.0f)));
+        EXPECT_LT(glm::length(glm::vec3(theScene.importObject->modelMatrix[0]) - 0.1f * turned),
+                  1e-6f);
+        orvane::teardownScene();
+    }
+}
+
+// Each object owns its OpenGL names; teardown leaves none of them behind.
+TEST_F(ScenePicture, TeardownDeletesEveryNameSetUpMade) {
+    start();
+    std::vector<GLuint> buffers;
+    std::vector<GLuint> arrays = {theScene.importObject->vao};
+    std::vector<GLuint> textures = {theScene.companionCubeTexture->id, theScene.grassTexture->id};
+    using orvane::scene::FixedMesh;
+    for (const FixedMesh* mesh :
+         std::initializer_list<FixedMesh*>{theScene.cube, theScene.flieger, theScene.terrain}) {
+        buffers.insert(buffers.end(),
+                       {mesh->vertexBuffer, mesh->indexBuffer, mesh->normalBuffer, mesh->uvBuffer});
+        arrays.push_back(mesh->vao);
+    }
+    for (const orvane::scene::ModelMesh& mesh : theScene.importObject->meshes) {
+        buffers.insert(buffers.end(), {mesh.vertexBuffer, mesh.indexBuffer});
+    }
+    for (const auto& texture : theScene.importObject->materialTextures) {
+        textures.push_back(texture->id);
+    }
+    const GLuint program = theScene.shaderProgram->program;
+    const auto living = [&] {
+        std::size_t alive = glIsProgram(program);
+        for (const GLuint name : buffers) {
+            alive += glIsBuffer(name);
+        }
+        for (const GLuint name : arrays) {
+            alive += glIsVertexArray(name);
+        }
+        for (const GLuint name : textures) {
+            alive += glIsTexture(name);
+        }
+        return alive;
+    };
+    EXPECT_EQ(living(), 1 + buffers.size() + arrays.size() + textures.size());
+    orvane::teardownScene();
+    glUseProgram(0); // a program still in use is only marked for deletion
+    EXPECT_EQ(living(), 0u);
+}
+
+TEST_F(ScenePicture, AFrameOfTheLoopAllocatesNothing) {
+    if (allocationCount() < 0) {
+        GTEST_SKIP() << "allocations are counted in the plain build";
+    }
+    start();
+    orvane::FrameClock clock;
+    orvane::runFrame(clock);
+    const long before = allocationCount();
+    for (int frame = 0; frame < 50; ++frame) {
+        orvane::runFrame(clock);
+    }
+    EXPECT_EQ(allocationCount(), before);
+}
+
+} // namespace
