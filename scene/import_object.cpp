@@ -15,7 +15,6 @@
 #include <fstream>
 #include <glm/gtc/matrix_transform.hpp>
 #include <iostream>
-#include <sstream>
 
 namespace orvane::scene {
 namespace {
@@ -33,14 +32,14 @@ constexpr GLuint positionLocation = 0;
 constexpr GLuint uvLocation = 1;
 constexpr GLuint normalLocation = 2;
 
-// Empty for anything but a regular file, which Assimp then refuses itself.
-std::string readText(const std::string& path) {
+// Anything but a regular file is left to Assimp, which refuses it itself.
+bool assimpCanReadSafely(const std::string& path) {
     std::error_code error;
-    std::ostringstream text;
+    std::ifstream file;
     if (std::filesystem::is_regular_file(path, error)) {
-        text << std::ifstream(path, std::ios::binary).rdbuf();
+        file.open(path, std::ios::binary);
     }
-    return text.str();
+    return !file.is_open() || indexListsAreReadable(file);
 }
 
 const void* byteOffset(std::size_t bytes) {
@@ -104,9 +103,8 @@ void ImportObject::drawMesh(const ModelMesh& mesh) {
 
 void ImportObject::loadFile(const std::string& path) {
     Assimp::Importer importer;
-    const aiScene* scene = indexListsAreReadable(readText(path))
-                               ? importer.ReadFile(path.c_str(), importSteps)
-                               : nullptr;
+    const aiScene* scene =
+        assimpCanReadSafely(path) ? importer.ReadFile(path.c_str(), importSteps) : nullptr;
     if (scene == nullptr) {
         std::cout << "Failed to load the scene: " << path << std::endl;
         return;

@@ -1,6 +1,7 @@
 // The pure steps of reading an imported model; no OpenGL here.
 #include "scene/model_loading.h"
 
+#include <array>
 #include <assimp/mesh.h>
 #include <cstring>
 
@@ -17,22 +18,45 @@ std::string modelDirectory(const std::string& path) {
     return path.substr(0, slash);
 }
 
-bool indexListsAreReadable(const std::string& document) {
-    if (document.find("<COLLADA") == std::string::npos) {
-        return true;
-    }
-    for (std::size_t tag = document.find("<p"); tag != std::string::npos;
-         tag = document.find("<p", tag + 2)) {
-        // Not <param> or <phong>, and not empty (<p/>).
-        const char after = document[tag + 2];
-        const std::size_t start = document.find('>', tag);
-        if (after == '\0' || std::strchr("> \t\r\n", after) == nullptr ||
-            start == std::string::npos || document[start - 1] == '/') {
-            continue;
-        }
-        const std::size_t end = document.find("</p>", start);
-        if (document.find_first_not_of("0123456789+- \t\r\n", start + 1) < end) {
-            return false;
+bool indexListsAreReadable(std::istream& document) {
+    enum class State { Text, TagName, Tag, IndexList } state = State::Text;
+    std::string name;     // of the tag being read
+    bool list = false;    // the tag being read opens an index list
+    bool collada = false; // a document that Assimp reads as Collada
+    char previous = '\0';
+    std::array<char, 65536> piece;
+    while (document.read(piece.data(), piece.size()) || document.gcount() > 0) {
+        const char* at = piece.data();
+        const char* const end = at + document.gcount();
+        for (; at < end; previous = *at++) {
+            const char c = *at;
+            if (state == State::Text) {
+                // Most of a model is text between tags; skip it whole.
+                at = static_cast<const char*>(
+                    std::memchr(at, '<', static_cast<std::size_t>(end - at)));
+                if (at == nullptr) {
+                    break;
+                }
+                state = State::TagName;
+                name.clear();
+            } else if (state == State::TagName) {
+                if (std::strchr(" \t\r\n>/", c) == nullptr) {
+                    name += c;
+                    continue;
+                }
+                collada = collada || name == "COLLADA";
+                list = name == "p";
+                state = c == '>' ? (list ? State::IndexList : State::Text) : State::Tag;
+            } else if (state == State::Tag) {
+                if (c == '>') {
+                    state = list && previous != '/' ? State::IndexList : State::Text;
+                }
+            } else if (c == '<') {
+                state = State::TagName;
+                name.clear();
+            } else if (collada && std::strchr("0123456789+- \t\r\n", c) == nullptr) {
+                return false;
+            }
         }
     }
     return true;

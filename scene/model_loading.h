@@ -5,6 +5,7 @@
 #include "scene/model_mesh.h"
 
 #include <cstdint>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,9 @@ std::string modelDirectory(const std::string& path);
 // False for a Collada document with an index list (<p>) that holds anything
 // but digits, signs and blanks: Assimp 5.2 reads such a list number by number,
 // never steps past a character that is not part of one (a decimal point, a
-// letter) and appends zeros until memory runs out.
-bool indexListsAreReadable(const std::string& document);
+// letter) and appends zeros until memory runs out. Read in pieces, so that a
+// large model costs no second copy of itself.
+bool indexListsAreReadable(std::istream& document);
 
 // One vertex per mesh vertex, in Assimp's order. A mesh without texture
 // coordinates gets (0, 0), one without normals gets zero normals.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 
 namespace {
 
@@ -17,13 +18,20 @@ TEST(ModelLoading, TheDirectoryIsTheTextBeforeTheLastSlash) {
     EXPECT_EQ(modelDirectory("a\\b.dae"), ".");
 }
 
+bool readable(const std::string& document) {
+    std::istringstream stream(document);
+    return indexListsAreReadable(stream);
+}
+
 // One stray character in an index list would make Assimp eat all memory.
 TEST(ModelLoading, AColladaIndexListWithAnythingButIntegersIsRefused) {
-    const std::string head = "<COLLADA><param>x</param><p/><p count=\"1\">";
-    EXPECT_TRUE(indexListsAreReadable(head + "0 -1 +2\n3</p><p>4</p></COLLADA>"));
-    EXPECT_FALSE(indexListsAreReadable(head + "0 1</p><p>1.5</p></COLLADA>"));
-    EXPECT_FALSE(indexListsAreReadable(head + "2e3</p></COLLADA>"));
-    EXPECT_TRUE(indexListsAreReadable("f 1.5 2 <p>x</p>")) << "not Collada";
+    const std::string head = "<?xml?><COLLADA><param>x.5</param><p/><p count=\"1\">";
+    EXPECT_TRUE(readable(head + "0 -1 +2\n3</p><p>4</p></COLLADA>"));
+    EXPECT_FALSE(readable(head + "0 1</p><p>1.5</p></COLLADA>"));
+    EXPECT_FALSE(readable(head + "2e3</p></COLLADA>"));
+    EXPECT_TRUE(readable("f 1.5 2 <p>x</p>")) << "not Collada";
+    // Across the pieces it is read in.
+    EXPECT_FALSE(readable(head + std::string(70000, ' ') + "1.5</p></COLLADA>"));
 }
 
 // Nothing past the vertex buffer may ever be drawn.
