@@ -1,164 +1,142 @@
-// The benchmark's entry: makes the models, measures the load and the frame
-// against their floors, prints the table, writes it as Markdown and splices
-// it into the README. Run by `make bench` on a display (a virtual one when
-// there is none).
+// The benchmark's entry: Google Benchmark runs the frame and load families
+// with repetitions in random interleaving, and a table of ratios to their
+// floors follows, with their targets. `make bench` runs it on a virtual
+// display of its own and writes the JSON into build-bench/.
 //
-//   orvane_bench [--quick]         --quick: fewer runs, and nothing written
-//   orvane_bench --load-case ours|floor MODEL   (one load case, for the run itself)
-#include "bench/bench_report.h"
-#include "bench/frame_benchmark.h"
-#include "bench/load_benchmark.h"
-#include "bench/load_case.h"
-#include "bench/results_table.h"
+//   orvane_bench [Google Benchmark's flags]
+//   orvane_bench --load-child ours|floor MODEL   (one load, for the run itself)
+#include "bench/benchmarks.h"
 
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <sstream>
-#include <string>
+#include <map>
 #include <unistd.h>
 #include <vector>
 
+namespace orvane::bench {
+
+QuietOutput::QuietOutput() : saved(dup(STDOUT_FILENO)) {
+    std::fflush(stdout);
+    const int nothing = open("/dev/null", O_WRONLY);
+    dup2(nothing, STDOUT_FILENO);
+    close(nothing);
+}
+
+QuietOutput::~QuietOutput() {
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+}
+
 namespace {
 
-namespace bench = orvane::bench;
-namespace fs = std::filesystem;
-
-struct SizeCase {
-    long triangles;
-    int repetitions;
+struct Median {
+    double time = 0.0;
+    double peakMb = 0.0;
 };
 
-struct Options {
-    bool quick = false;
-};
+// The console table as Google Benchmark prints it, keeping each median.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    // Colours only on a terminal.
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) != 0 ? OO_Defaults : OO_Tabular) {}
 
-std::vector<SizeCase> sizeCases(const Options& options) {
-    if (options.quick) {
-        return {{10000, 3}, {100000, 3}};
-    }
-    // A 1M-triangle Collada file takes seconds to read, so fewer runs there.
-    return {{10000, 9}, {100000, 9}, {1000000, 5}};
-}
-
-bench::FrameSettings frameSettings(const Options& options) {
-    bench::FrameSettings settings;
-    if (options.quick) {
-        settings.warmUpFrames = 10;
-        settings.blocks = 6;
-    }
-    return settings;
-}
-
-bool measureAllLoads(const Options& options, std::vector<bench::LoadRun>& loads) {
-    std::string pattern = (fs::temp_directory_path() / "orvane-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::cerr << "Could not make a temporary folder for the models" << std::endl;
-        return false;
-    }
-    const fs::path models = pattern;
-    const std::string self = fs::read_symlink("/proc/self/exe").string();
-    bool measured = true;
-    for (const SizeCase& size : sizeCases(options)) {
-        const fs::path directory = models / std::to_string(size.triangles);
-        std::cout << "Load: " << size.triangles << " triangles, " << size.repetitions
-                  << " runs a side" << std::endl;
-        bench::LoadRun run;
-        run.requestedTriangles = size.triangles;
-        measured = bench::generateModel(directory.string(), size.triangles) &&
-                   bench::measureLoad(self, (directory / "Untitled.dae").string(), size.repetitions,
-                                      run.figures);
-        fs::remove_all(directory);
-        if (!measured) {
-            break;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.aggregate_name == "median") {
+                const auto peak = run.counters.find("peak_MB");
+                medians[run.run_name.function_name] = {
+                    run.GetAdjustedRealTime(), peak != run.counters.end() ? peak->second.value : 0};
+            }
         }
-        loads.push_back(run);
     }
-    fs::remove_all(models);
-    return measured;
-}
 
-bool writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    return static_cast<bool>(file);
-}
+    // One row: ours against the floor, and whether the target holds.
+    void row(const char* figure, const std::string& name, bool memory, double target) const {
+        const auto ours = medians.find(prefix(name, "ours"));
+        const auto floor = medians.find(prefix(name, "floor"));
+        if (ours == medians.end() || floor == medians.end()) {
+            return;
+        }
+        const double a = memory ? ours->second.peakMb : ours->second.time;
+        const double b = memory ? floor->second.peakMb : floor->second.time;
+        const double ratio = b > 0.0 ? a / b : 0.0;
+        char verdict[32] = "-";
+        if (target > 0.0) {
+            std::snprintf(verdict, sizeof verdict, "<= %.2f  %s", target,
+                          ratio <= target ? "met" : "MISSED");
+        }
+        std::printf("%-30s %10.2f %10.2f %8.2f   %s\n", figure, a, b, ratio, verdict);
+    }
 
-void publish(const std::string& markdown) {
-    const fs::path results = "bench/results.md";
-    if (!writeFile(results, markdown)) {
-        std::cerr << "Could not write " << results << std::endl;
-        return;
+private:
+    // "load/100000" with "ours" is "load/ours/100000"; "frame" is "frame/viewer".
+    static std::string prefix(const std::string& name, const char* side) {
+        const std::string who = name == "frame" && std::string(side) == "ours" ? "viewer" : side;
+        const auto slash = name.find('/');
+        return slash == std::string::npos ? name + "/" + who
+                                          : name.substr(0, slash) + "/" + who + name.substr(slash);
     }
-    std::cout << "Wrote " << results.string() << std::endl;
-    std::ifstream readmeFile("README.md", std::ios::binary);
-    std::ostringstream readme;
-    readme << readmeFile.rdbuf();
-    std::string document = readme.str();
-    if (!bench::spliceBetweenMarkers(document, markdown)) {
-        std::cout << "README.md has no " << bench::readmeBeginMarker << " ... "
-                  << bench::readmeEndMarker << " pair; left it as it is" << std::endl;
-        return;
-    }
-    if (writeFile("README.md", document)) {
-        std::cout << "Updated the table in README.md" << std::endl;
-    }
-}
 
-int runLoadCase(const std::string& side, const std::string& model) {
-    bench::LoadSide loadSide = bench::LoadSide::Ours;
-    if (!bench::sideFromName(side, loadSide)) {
-        std::cerr << "--load-case takes ours or floor" << std::endl;
-        return 2;
-    }
-    return bench::runLoadCase(loadSide, model);
-}
+    std::map<std::string, Median> medians;
+};
 
-int runBenchmark(const Options& options) {
-    if (std::getenv("DISPLAY") == nullptr) {
-        std::cerr << "The benchmark needs a display; `make bench` starts a virtual one when "
-                     "there is none"
-                  << std::endl;
-        return 1;
+void printRatios(const RatioReporter& reporter) {
+    std::printf("\n%-30s %10s %10s %8s   %s\n", "median of the repetitions", "ours", "floor",
+                "ratio", "target");
+    reporter.row("frame, 1280 x 768 (ms)", "frame", false, 1.05);
+    for (const char* size : {"10000", "100000", "1000000"}) {
+        const std::string name = std::string("load/") + size;
+        const bool targeted = std::string(size) != "10000";
+        reporter.row(("load, " + std::string(size) + " triangles (ms)").c_str(), name, false,
+                     targeted ? 1.10 : 0.0);
+        reporter.row(("peak memory, " + std::string(size) + " (MB)").c_str(), name, true, 1.2);
     }
-    std::vector<bench::LoadRun> loads;
-    if (!measureAllLoads(options, loads)) {
-        return 1;
-    }
-    std::cout << "Frame: the viewer and the floor in alternating blocks" << std::endl;
-    const bench::FrameSettings settings = frameSettings(options);
-    bench::FrameFigures frames;
-    if (!bench::measureFrames(settings, frames)) {
-        return 1;
-    }
-    const bench::Table table = bench::buildTable(loads, frames, settings, bench::collectRunFacts());
-    std::cout << '\n' << bench::plainText(table) << std::endl;
-    if (!options.quick) {
-        publish(bench::markdown(table));
-    }
-    return 0;
 }
 
 } // namespace
+} // namespace orvane::bench
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    // The shaders, the textures and the README are found from the repo root.
+    namespace bench = orvane::bench;
+    // The shaders and the textures are found from the repo root.
     if (chdir(ORVANE_SOURCE_DIR) != 0) {
-        std::cerr << "Cannot enter " << ORVANE_SOURCE_DIR << std::endl;
+        std::fprintf(stderr, "cannot enter %s\n", ORVANE_SOURCE_DIR);
         return 1;
     }
-    if (arguments.size() == 3 && arguments[0] == "--load-case") {
-        return runLoadCase(arguments[1], arguments[2]);
+    if (argc == 4 && std::string(argv[1]) == "--load-child") {
+        return bench::runLoadChild(argv[2], argv[3]);
     }
-    Options options;
-    for (const std::string& argument : arguments) {
-        if (argument != "--quick") {
-            std::cerr << "usage: orvane_bench [--quick]" << std::endl;
-            return 2;
-        }
-        options.quick = true;
+    if (std::getenv("DISPLAY") == nullptr) {
+        std::fprintf(stderr, "the benchmark needs a display; make bench provides one\n");
+        return 1;
     }
-    return runBenchmark(options);
+    // Defaults first, so that the same flags on the command line win.
+    std::vector<char*> arguments = {argv[0]};
+    std::string defaults[] = {"--benchmark_repetitions=9",
+                              "--benchmark_enable_random_interleaving=true",
+                              "--benchmark_report_aggregates_only=true"};
+    for (std::string& flag : defaults) {
+        arguments.push_back(flag.data());
+    }
+    arguments.insert(arguments.end(), argv + 1, argv + argc);
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+
+    char folder[] = "/tmp/orvane-bench-XXXXXX";
+    if (mkdtemp(folder) == nullptr || !bench::registerLoadBenchmarks(folder)) {
+        return 1;
+    }
+    bench::registerFrameBenchmarks();
+    bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    bench::printRatios(reporter);
+    benchmark::Shutdown();
+    std::filesystem::remove_all(folder);
+    return 0;
 }
