@@ -32,12 +32,4 @@ GLint glInteger(GLenum name) {
     return value;
 }
 
-GLint bufferBytes(GLuint buffer) {
-    GLint size = -1;
-    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
-    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);
-    glBindBuffer(GL_COPY_READ_BUFFER, 0);
-    return size;
-}
-
 } // namespace orvane::test

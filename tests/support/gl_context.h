@@ -1,5 +1,5 @@
 // One hidden OpenGL 3.3 core context for a whole test program, opened the
-// way the viewer opens its own, and questions to OpenGL about its state.
+// way the viewer opens its own, and two questions to OpenGL about its state.
 #pragma once
 
 #include "gfx/gl.h"
@@ -13,8 +13,5 @@ bool ensureGlContext();
 GLenum takeGlError();
 
 GLint glInteger(GLenum name);
-
-// The size of a buffer object's store, in bytes.
-GLint bufferBytes(GLuint buffer);
 
 } // namespace orvane::test
