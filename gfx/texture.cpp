@@ -12,9 +12,9 @@ namespace {
 
 // The core profile takes none of the colour-index, luminance, luminance-alpha
 // or alpha pixel formats, and no double samples; DevIL hands back the first
-// for every palette image, the next three for grey and alpha-only ones (and
-// for the empty image a failed load leaves) and doubles for some scientific
-// formats. Those are converted; everything else goes up as it comes.
+// for every palette image, the next three for grey and alpha-only ones, and
+// doubles for some scientific formats (FITS). Those are converted; everything
+// else goes up as it comes.
 ILenum coreProfileFormat(ILint format) {
     switch (format) {
     case IL_COLOUR_INDEX:
