@@ -2,6 +2,7 @@
 #include "app/frame_loop.h"
 
 #include "app/scene.h"
+#include "app/viewport.h"
 #include "gfx/gl.h"
 #include "window/window.h"
 
@@ -62,7 +63,19 @@ StartupFailure openWindowAndContext(bool visible) {
 void startScene() {
     setupScene();
     glClearColor(0.3f, 0.5f, 1.0f, 0.0f);
-    glViewport(0, 0, windowWidth, windowHeight);
+}
+
+// The viewport follows the framebuffer every frame: tiling, a small screen or
+// the user can resize the window, and with display scaling the framebuffer
+// has more pixels than the window. Clearing ignores the viewport, so the
+// bands beside the picture keep the clear colour.
+void updateAndDraw(double dt, int framebufferWidth, int framebufferHeight) {
+    const Viewport viewport = fitViewport(framebufferWidth, framebufferHeight);
+    glViewport(viewport.x, viewport.y, viewport.width, viewport.height);
+    updateScene(dt);
+    if (viewport.width > 0 && viewport.height > 0) {
+        drawScene();
+    }
 }
 
 bool runFrame(FrameClock& clock) {
@@ -70,8 +83,10 @@ bool runFrame(FrameClock& clock) {
     const double now = window::getTime();
     const double dt = now - clock.previousFrameTime;
     clock.previousFrameTime = now;
-    updateScene(dt);
-    drawScene();
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    window::getFramebufferSize(framebufferWidth, framebufferHeight);
+    updateAndDraw(dt, framebufferWidth, framebufferHeight);
     window::swapBuffers();
     const bool running = !window::isKeyDown(window::Key::Escape) && window::isOpen();
     if (glGetError() != GL_NO_ERROR) {

@@ -17,7 +17,7 @@ const char* failureMessage(StartupFailure failure);
 // serves callers that draw but show nothing.
 StartupFailure openWindowAndContext(bool visible = true);
 
-// The scene, the clear colour and the viewport: what follows a context.
+// The scene and the clear colour: what follows a context.
 void startScene();
 
 struct FrameClock {
@@ -25,9 +25,14 @@ struct FrameClock {
     double previousFrameTime = 0.0;
 };
 
-// One pass of the frame loop: clear, time, update, draw, swap (which also
-// takes in the window's events), the end test and the error check. Returns
-// whether another frame follows.
+// The scene advanced by dt and drawn into the centred rectangle that
+// fitViewport gives for a framebuffer of this size. An empty framebuffer (a
+// minimised window) gets no drawing, but the scene goes on, as time does.
+void updateAndDraw(double dt, int framebufferWidth, int framebufferHeight);
+
+// One pass of the frame loop: clear, time, update and draw into the window's
+// framebuffer as it is now, swap (which also takes in the window's events),
+// the end test and the error check. Returns whether another frame follows.
 bool runFrame(FrameClock& clock);
 
 // After the last frame: the scene torn down, the window system shut down.

@@ -32,6 +32,9 @@ void hintCoreProfile33() {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    // macOS gives a 3.3 core context only when it is asked for as forward
+    // compatible; elsewhere a core profile has nothing more to drop.
+    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
     // Depth testing is on for the whole run, so a depth buffer is not optional.
     glfwWindowHint(GLFW_DEPTH_BITS, 24);
 }
@@ -91,6 +94,14 @@ void setMousePos(int x, int y) {
 
 void getWindowSize(int& width, int& height) {
     glfwGetWindowSize(theWindow, &width, &height);
+}
+
+void setWindowSize(int width, int height) {
+    glfwSetWindowSize(theWindow, width, height);
+}
+
+void getFramebufferSize(int& width, int& height) {
+    glfwGetFramebufferSize(theWindow, &width, &height);
 }
 
 void swapBuffers() {

@@ -27,6 +27,10 @@ bool isKeyDown(Key key);
 void getMousePos(int& x, int& y);
 void setMousePos(int x, int y);
 void getWindowSize(int& width, int& height);
+void setWindowSize(int width, int height);
+// In pixels, which with display scaling outnumber the window's size in
+// screen coordinates; 0 x 0 while the window is minimised.
+void getFramebufferSize(int& width, int& height);
 // Shows the frame and processes the window's pending events.
 void swapBuffers();
 bool isOpen();
