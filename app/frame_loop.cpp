@@ -63,6 +63,9 @@ StartupFailure openWindowAndContext(bool visible) {
 void startScene() {
     setupScene();
     glClearColor(0.3f, 0.5f, 1.0f, 0.0f);
+    // The window as opened; from the first frame on the viewport follows the
+    // framebuffer, whose size the desktop may already have changed.
+    glViewport(0, 0, windowWidth, windowHeight);
 }
 
 // The viewport follows the framebuffer every frame: tiling, a small screen or

@@ -17,7 +17,7 @@ const char* failureMessage(StartupFailure failure);
 // serves callers that draw but show nothing.
 StartupFailure openWindowAndContext(bool visible = true);
 
-// The scene and the clear colour: what follows a context.
+// The scene, the clear colour and the viewport: what follows a context.
 void startScene();
 
 struct FrameClock {
