@@ -105,16 +105,20 @@ TEST_F(Viewer, EndsWithStatusZeroOnAnEscapeTappedAsSoonAsItsWindowShows) {
 // direction is judged. The pointer is put a few pixels below the window's
 // centre again and again; the viewer takes each such move in its next frame
 // and puts the pointer back, so every frame turns a little, however short
-// or long. Flying on by itself the camera only ever sees the horizon sink;
-// only a view turned down (or a camera sunk) raises it.
+// or long, and far more than its flight lowers the horizon: a horizon that
+// rises shows the view turned down; one that sinks a hundred rows, where a
+// frame's flight sinks it a few, shows it turned up.
 TEST_F(Viewer, AMouseMovedDownTurnsTheViewDown) {
     ASSERT_FALSE(firstFrame().empty());
     const int before = horizonRow();
+    int after = before;
     const auto moveDown = [&] {
         x.putPointer(window, 640, 389);
-        return horizonRow() < before;
+        after = horizonRow();
+        return after < before - 2 || after > before + 100;
     };
-    EXPECT_TRUE(waitUntil(moveDown, deadlineSeconds)) << "the horizon never rose";
+    ASSERT_TRUE(waitUntil(moveDown, deadlineSeconds)) << "the view never turned";
+    EXPECT_LT(after, before) << "the view turned up";
     x.tapKey("Escape");
     expectEndsWithStatusZero();
 }
