@@ -44,7 +44,7 @@ std::vector<std::string> splitLines(const std::string& text) {
 }
 
 // Standard output's descriptor itself goes to a file for the while, so that
-// whatever the code under test writes through is caught.
+// whatever the code under test writes, through any stream, is caught.
 CapturedOutput::CapturedOutput() : savedOutput(dup(1)) {
     std::cout.flush();
     std::fflush(stdout);
