@@ -2,9 +2,7 @@
 # themselves are the presets in CMakePresets.json.
 JOBS ?= $(shell nproc)
 DEPS_STAMP := build/.deps-installed
-# The tests need a display; without one they get a virtual one for the run.
 XVFB := xvfb-run -a -s "-screen 0 1600x1000x24 -noreset -nolisten tcp"
-WITH_DISPLAY := $(if $(DISPLAY),,$(XVFB))
 
 .PHONY: all deps build build-sanitized run test bench clean
 
@@ -27,8 +25,9 @@ build-sanitized: deps
 run: build
 	@scripts/run-viewer.sh
 
+# The tests that need a display bring their own (tests/support/own_display.sh).
 test: build build-sanitized
-	$(WITH_DISPLAY) sh -c 'ctest --preset plain -j $(JOBS) && ctest --preset sanitized -j $(JOBS)'
+	ctest --preset plain -j $(JOBS) && ctest --preset sanitized -j $(JOBS)
 
 # Always on a virtual display of its own, so that its figures are taken under
 # the same conditions everywhere. Writes nothing outside build-bench/.

@@ -2,6 +2,7 @@
 // ending the process.
 #include "util/fatal_error.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -15,21 +16,30 @@ namespace {
 // at most this long behind its first byte, in tenths of a second.
 constexpr cc_t restOfKeyTenths = 1;
 
-// The equivalent of the console's "PAUSE". Only a person can answer it, so a
-// script, a test or CI (standard input not a terminal) is never kept waiting.
-void pause() {
-    if (isatty(STDIN_FILENO) == 0) {
+termios terminalBeforeWait{};
+
+// A hang-up or a kill during the wait must not leave the terminal without
+// echo: put it back, then end as the signal would have.
+extern "C" void restoreTerminalAndEnd(int signal) {
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminalBeforeWait);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// One key, in raw mode, on the terminal at standard input.
+void waitForKey() {
+    if (tcgetattr(STDIN_FILENO, &terminalBeforeWait) != 0) {
         return;
     }
-    std::cout << "Press any key to continue . . ." << std::endl;
-    termios saved{};
-    if (tcgetattr(STDIN_FILENO, &saved) != 0) {
-        return;
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        std::signal(signal, restoreTerminalAndEnd);
     }
-    termios raw = saved;
+    termios raw = terminalBeforeWait;
     // Without ISIG, Ctrl-C is a key like any other: it ends the wait instead
-    // of ending the process with the terminal still in raw mode.
+    // of ending the process with the terminal still in raw mode. Without
+    // IXON, so are Ctrl-S and Ctrl-Q, which would stop and start the output.
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
+    raw.c_iflag &= ~static_cast<tcflag_t>(IXON);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
     tcsetattr(STDIN_FILENO, TCSANOW, &raw);
@@ -43,7 +53,17 @@ void pause() {
         }
     }
     // TCSAFLUSH also drops whatever is still queued.
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminalBeforeWait);
+}
+
+// The equivalent of the console's "PAUSE". Only a person can answer it, so a
+// script, a test or CI (standard input not a terminal) is never kept waiting.
+void pause() {
+    if (isatty(STDIN_FILENO) == 0) {
+        return;
+    }
+    std::cout << "Press any key to continue . . ." << std::endl;
+    waitForKey();
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include "support/files.h"
 
+#include <cstdio>
+#include <fcntl.h>
 #include <fstream>
-#include <gtest/gtest.h>
+#include <iostream>
 #include <sstream>
 #include <stdlib.h>
+#include <unistd.h>
 
 namespace orvane::test {
 
@@ -40,19 +43,29 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-CapturedOutput::CapturedOutput() {
-    ::testing::internal::CaptureStdout();
+// Standard output's descriptor itself goes to a file for the while, so that
+// whatever the code under test writes, through any stream, is caught.
+CapturedOutput::CapturedOutput() : savedOutput(dup(1)) {
+    std::cout.flush();
+    std::fflush(stdout);
+    const int file = open((folder.path() / "out").string().c_str(), O_WRONLY | O_CREAT, 0600);
+    dup2(file, 1);
+    close(file);
 }
 
 CapturedOutput::~CapturedOutput() {
-    if (capturing) {
+    if (savedOutput >= 0) {
         lines();
     }
 }
 
 std::vector<std::string> CapturedOutput::lines() {
-    capturing = false;
-    return splitLines(::testing::internal::GetCapturedStdout());
+    std::cout.flush();
+    std::fflush(stdout);
+    dup2(savedOutput, 1);
+    close(savedOutput);
+    savedOutput = -1;
+    return splitLines(readFile(folder.path() / "out"));
 }
 
 } // namespace orvane::test

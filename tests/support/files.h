@@ -56,7 +56,8 @@ public:
     std::vector<std::string> lines();
 
 private:
-    bool capturing = true;
+    TempDir folder;
+    int savedOutput;
 };
 
 } // namespace orvane::test

@@ -22,6 +22,7 @@ public:
     // Reads what was drawn; at() then counts rows from the top, as on screen.
     void read();
     const Rgba& at(int x, int y) const { return pixels[(rows - 1 - y) * columns + x]; }
+    const std::vector<Rgba>& picture() const { return pixels; }
 
 private:
     int columns;

@@ -1,37 +1,51 @@
 #include "support/process.h"
 
-#include <chrono>
+#include "support/wait.h"
+
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
+#include <pty.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
-#include <thread>
+#include <unistd.h>
 
 extern char** environ;
 
 namespace orvane::test {
 
-Process::Process(const std::vector<std::string>& argv, const fs::path& directory) {
+Process::Process(const std::vector<std::string>& argv, const fs::path& directory, Io io) {
+    if (io == Io::Terminal && openpty(&user, &tty, nullptr, nullptr, nullptr) != 0) {
+        throw std::runtime_error("no terminal for " + argv[0]);
+    }
+    const std::string out = (files.path() / "out").string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (files.path() / "out").c_str(),
-                                     O_WRONLY | O_CREAT, 0600);
+    // Opened first in a session of its own, the terminal becomes the one
+    // that session is controlled by, as a shell's job is by the shell's.
+    posix_spawn_file_actions_addopen(&actions, 0, tty < 0 ? "/dev/null" : ptsname(user),
+                                     tty < 0 ? O_RDONLY : O_RDWR, 0);
+    if (tty < 0) {
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
+    } else {
+        posix_spawn_file_actions_adddup2(&actions, 0, 1);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, (files.path() / "err").c_str(),
                                      O_WRONLY | O_CREAT, 0600);
     posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
     // A process group of its own, so that ending it ends what it started.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setflags(&attributes, tty < 0 ? POSIX_SPAWN_SETPGROUP : POSIX_SPAWN_SETSID);
     std::vector<char*> arguments;
     for (const std::string& argument : argv) {
         arguments.push_back(const_cast<char*>(argument.c_str()));
     }
     arguments.push_back(nullptr);
     const int failed =
-        posix_spawn(&pid, arguments[0], &actions, &attributes, arguments.data(), environ);
+        posix_spawnp(&pid, arguments[0], &actions, &attributes, arguments.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
@@ -44,21 +58,25 @@ Process::~Process() {
         kill(-pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
+    close(user);
+    close(tty);
 }
 
 bool Process::waitFor(double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     int raw = 0;
-    while (exitStatus < 0 && waitpid(pid, &raw, WNOHANG) != pid) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (exitStatus < 0) {
+    if (exitStatus < 0 && waitUntil([&] { return waitpid(pid, &raw, WNOHANG) == pid; }, seconds)) {
         exitStatus = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
     }
-    return true;
+    return exitStatus >= 0;
+}
+
+std::string Process::output() {
+    char buffer[256];
+    int waiting = 0;
+    while (tty >= 0 && ioctl(user, FIONREAD, &waiting) == 0 && waiting > 0) {
+        shown.append(buffer, static_cast<size_t>(std::max<ssize_t>(read(user, buffer, 256), 0)));
+    }
+    return tty < 0 ? readFile(files.path() / "out") : shown;
 }
 
 } // namespace orvane::test

@@ -1,24 +1,17 @@
 #include "support/x_session.h"
 
+#include "support/wait.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <chrono>
-#include <thread>
 
 namespace orvane::test {
-namespace {
 
 // A window can go away between finding it and reading it; that is an answer
 // (nothing read), not a reason to end the test program.
-int ignoreErrors(Display* /*display*/, XErrorEvent* /*error*/) {
-    return 0;
-}
-
-} // namespace
-
 XSession::XSession() : display(XOpenDisplay(nullptr)) {
-    XSetErrorHandler(ignoreErrors);
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
 }
 
 XSession::~XSession() {
@@ -35,24 +28,22 @@ std::string XSession::name(unsigned long window) const {
 }
 
 unsigned long XSession::waitForWindow(const std::string& wanted, double seconds) const {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    do {
-        Window root = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-        unsigned long found = 0;
-        for (unsigned int i = 0; i < count && found == 0; ++i) {
-            found = name(children[i]) == wanted ? children[i] : 0;
-        }
-        XFree(children);
-        if (found != 0) {
-            return found;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return 0;
+    unsigned long found = 0;
+    waitUntil(
+        [&] {
+            Window root = 0;
+            Window parent = 0;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+            for (unsigned int i = 0; i < count && found == 0; ++i) {
+                found = name(children[i]) == wanted ? children[i] : 0;
+            }
+            XFree(children);
+            return found != 0;
+        },
+        seconds);
+    return found;
 }
 
 std::array<int, 2> XSession::size(unsigned long window) const {
@@ -86,8 +77,8 @@ void XSession::tapKey(const char* keyName) const {
     XFlush(display);
 }
 
-void XSession::moveMouseBy(int dx, int dy) const {
-    XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
+void XSession::putPointer(unsigned long window, int x, int y) const {
+    XWarpPointer(display, None, window, 0, 0, 0, 0, x, y);
     XFlush(display);
 }
 

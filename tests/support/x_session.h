@@ -1,5 +1,5 @@
 // The display as a person uses it, from inside the test: find a window, read
-// its pixels, press keys and move the mouse through the XTest extension, and
+// its pixels, press keys through the XTest extension, move the pointer, and
 // ask the window to close as a window manager would.
 #pragma once
 
@@ -30,7 +30,9 @@ public:
     std::vector<Rgb> grab(unsigned long window, int x, int y, int width, int height) const;
     // Pressed and released; the name as X spells it ("Escape").
     void tapKey(const char* name) const;
-    void moveMouseBy(int dx, int dy) const;
+    // Moves the pointer to (x, y) in the window, as a hand on the mouse
+    // would; no movement when it is there already.
+    void putPointer(unsigned long window, int x, int y) const;
     void requestClose(unsigned long window) const;
 
 private:
