@@ -1,9 +1,14 @@
 // The pure steps of reading an imported model; no OpenGL here.
 #include "scene/model_loading.h"
 
-#include <array>
+#include <algorithm>
 #include <assimp/mesh.h>
 #include <cstring>
+#include <initializer_list>
+#include <limits>
+#include <optional>
+#include <pugixml.hpp>
+#include <unordered_map>
 
 namespace orvane::scene {
 
@@ -18,48 +23,169 @@ std::string modelDirectory(const std::string& path) {
     return path.substr(0, slash);
 }
 
-bool indexListsAreReadable(std::istream& document) {
-    enum class State { Text, TagName, Tag, IndexList } state = State::Text;
-    std::string name;     // of the tag being read
-    bool list = false;    // the tag being read opens an index list
-    bool collada = false; // a document that Assimp reads as Collada
-    char previous = '\0';
-    std::array<char, 65536> piece;
-    while (document.read(piece.data(), piece.size()) || document.gcount() > 0) {
-        const char* at = piece.data();
-        const char* const end = at + document.gcount();
-        for (; at < end; previous = *at++) {
-            const char c = *at;
-            if (state == State::Text) {
-                // Most of a model is text between tags; skip it whole.
-                at = static_cast<const char*>(
-                    std::memchr(at, '<', static_cast<std::size_t>(end - at)));
-                if (at == nullptr) {
-                    break;
-                }
-                state = State::TagName;
-                name.clear();
-            } else if (state == State::TagName) {
-                if (std::strchr(" \t\r\n>/", c) == nullptr) {
-                    name += c;
-                    continue;
-                }
-                collada = collada || name == "COLLADA";
-                list = name == "p";
-                state = c == '>' ? (list ? State::IndexList : State::Text) : State::Tag;
-            } else if (state == State::Tag) {
-                if (c == '>') {
-                    state = list && previous != '/' ? State::IndexList : State::Text;
-                }
-            } else if (c == '<') {
-                state = State::TagName;
-                name.clear();
-            } else if (collada && std::strchr("0123456789+- \t\r\n", c) == nullptr) {
-                return false;
-            }
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isOneOf(const char* name, std::initializer_list<const char*> names) {
+    return std::any_of(names.begin(), names.end(),
+                       [name](const char* other) { return std::strcmp(name, other) == 0; });
+}
+
+// A number as the schema writes one (digits, perhaps a '+', blanks around),
+// no larger than the unsigned int Assimp reads it into.
+std::optional<std::uint64_t> plainNumber(const char* text) {
+    while (isBlank(*text)) {
+        ++text;
+    }
+    text += *text == '+' ? 1 : 0;
+    if (!isDigit(*text)) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (; isDigit(*text); ++text) {
+        value = value * 10 + static_cast<std::uint64_t>(*text - '0');
+        if (value > std::numeric_limits<unsigned int>::max()) {
+            return std::nullopt;
         }
     }
-    return true;
+    while (isBlank(*text)) {
+        ++text;
+    }
+    return *text == '\0' ? std::optional(value) : std::nullopt;
+}
+
+std::optional<std::uint64_t> numberAttribute(const pugi::xml_node& node, const char* name,
+                                             std::uint64_t otherwise) {
+    const pugi::xml_attribute attribute = node.attribute(name);
+    return attribute ? plainNumber(attribute.value()) : otherwise;
+}
+
+// The blank-separated values of a list; with wholeNumbers, none when one of
+// them is not an optional sign and digits.
+std::optional<std::uint64_t> countValues(const char* text, bool wholeNumbers) {
+    std::uint64_t count = 0;
+    while (*text != '\0') {
+        if (isBlank(*text)) {
+            ++text;
+            continue;
+        }
+        ++count;
+        text += wholeNumbers && (*text == '+' || *text == '-') ? 1 : 0;
+        const char* const digits = text;
+        for (; *text != '\0' && !isBlank(*text); ++text) {
+            if (wholeNumbers && !isDigit(*text)) {
+                return std::nullopt;
+            }
+        }
+        if (wholeNumbers && text == digits) {
+            return std::nullopt;
+        }
+    }
+    return count;
+}
+
+// Every element of the document, in document order. Assimp reads an
+// element's text as pugixml's text() gives it: its first plain or CDATA
+// child, whatever comments come before it.
+class ColladaCheck : public pugi::xml_tree_walker {
+public:
+    bool for_each(pugi::xml_node& node) override {
+        if (node.type() == pugi::node_element) {
+            sound = elementIsSound(node);
+        }
+        return sound;
+    }
+
+    bool accessorsAreSound() const {
+        return std::all_of(accessors.begin(), accessors.end(),
+                           [this](const pugi::xml_node& node) { return accessorIsSound(node); });
+    }
+
+    bool sound = true;
+
+private:
+    bool elementIsSound(const pugi::xml_node& node) {
+        const char* name = node.name();
+        pugi::xml_node parent = node.parent();
+        if (isOneOf(name, {"p", "h"})) {
+            // A polygon's holes sit one level deeper, in <ph>.
+            parent = std::strcmp(parent.name(), "ph") == 0 ? parent.parent() : parent;
+            return !isIndexListOwner(parent) || countValues(node.text().get(), true).has_value();
+        }
+        if (isOneOf(name,
+                    {"float_array", "int_array", "Name_array", "IDREF_array", "bool_array"}) &&
+            std::strcmp(parent.name(), "source") == 0) {
+            return arrayIsSound(node);
+        }
+        if (std::strcmp(name, "accessor") == 0) {
+            accessors.push_back(node);
+        }
+        return true;
+    }
+
+    static bool isIndexListOwner(const pugi::xml_node& node) {
+        return isOneOf(node.name(), {"lines", "linestrips", "polygons", "polylist", "triangles",
+                                     "trifans", "tristrips"}) &&
+               std::strcmp(node.parent().name(), "mesh") == 0;
+    }
+
+    // An array's size is known only once it is found whole; an accessor is
+    // measured against the smallest array of its name.
+    bool arrayIsSound(const pugi::xml_node& node) {
+        const std::optional<std::uint64_t> stated = numberAttribute(node, "count", 0);
+        if (!stated || countValues(node.text().get(), false) != stated) {
+            return false;
+        }
+        const std::string id = node.attribute("id").value();
+        const auto known = arraySizes.emplace(id, *stated).first;
+        known->second = std::min(known->second, *stated);
+        return true;
+    }
+
+    bool accessorIsSound(const pugi::xml_node& node) const {
+        const std::string source = node.attribute("source").value();
+        const auto array = source.empty() || source[0] != '#' ? arraySizes.end()
+                                                              : arraySizes.find(source.substr(1));
+        if (array == arraySizes.end()) {
+            return true; // Assimp finds no array to read either
+        }
+        const std::optional<std::uint64_t> count = numberAttribute(node, "count", 0);
+        const std::optional<std::uint64_t> stride = numberAttribute(node, "stride", 1);
+        const std::optional<std::uint64_t> offset = numberAttribute(node, "offset", 0);
+        const auto params = static_cast<std::uint64_t>(
+            std::distance(node.children("param").begin(), node.children("param").end()));
+        // All three are below 2^32, so nothing here overflows.
+        return count && stride && offset && *stride >= params &&
+               *count * *stride + *offset <= array->second;
+    }
+
+    std::unordered_map<std::string, std::uint64_t> arraySizes;
+    std::vector<pugi::xml_node> accessors;
+};
+
+} // namespace
+
+bool colladaIsSafeToRead(std::string document) {
+    // Assimp parses the text up to its first NUL, as UTF-8, with every
+    // option on, and takes the first element named COLLADA, wherever it is.
+    document.resize(std::strlen(document.c_str()));
+    pugi::xml_document parsed;
+    if (!parsed.load_buffer_inplace(document.data(), document.size(), pugi::parse_full,
+                                    pugi::encoding_utf8) ||
+        !parsed.find_node(
+            [](const pugi::xml_node& node) { return std::strcmp(node.name(), "COLLADA") == 0; })) {
+        return true;
+    }
+    ColladaCheck check;
+    parsed.traverse(check);
+    return check.sound && check.accessorsAreSound();
 }
 
 void collectVertices(const aiMesh& mesh, std::vector<ModelVertex>& vertices) {
