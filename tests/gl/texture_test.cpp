@@ -7,6 +7,7 @@
 
 #include <IL/il.h>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace {
 
@@ -43,6 +44,21 @@ protected:
     TempDir folder;
 };
 
+// A PNG chunk with its length and checksum.
+std::string pngChunk(const char* type, const std::string& data) {
+    const std::string body = type + data;
+    const auto checksum = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
+    std::string chunk;
+    for (const std::uint32_t word : {static_cast<std::uint32_t>(data.size()), checksum}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            chunk += static_cast<char>(word >> shift & 0xff);
+        }
+        chunk += chunk.size() == 4 ? body : "";
+    }
+    return chunk;
+}
+
 // The smallest FITS image: one sample of 0.5 as a big-endian double.
 std::string fitsOfOneDouble() {
     std::string header;
@@ -71,6 +87,14 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
     const std::string end = png.substr(png.size() - 12);
     // What a failed load shows, as an incomplete texture would.
     const Bytes black = {0, 0, 0};
+    // The header chunk comes right after the 8-byte signature, 25 bytes long.
+    const std::string header = png.substr(0, 8 + 25);
+    Bytes firstRow(16);
+    uLongf packedSize = 64;
+    std::string packed(packedSize, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize, firstRow.data(),
+             firstRow.size());
+    packed.resize(packedSize);
     std::string badImageChecksum = png;
     badImageChecksum[data.size() - 1] ^= 1;
     const struct {
@@ -121,6 +145,8 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         {"cut inside the image data", write("cut.png", png.substr(0, png.size() - 20)), false,
          black},
         {"image data failing its checksum", write("bad-data.png", badImageChecksum), false, black},
+        {"image data holding one row of three",
+         write("one-row.png", header + pngChunk("IDAT", packed) + end), false, black},
     };
     std::vector<std::unique_ptr<orvane::Texture>> made;
     for (const auto& c : cases) {
