@@ -91,6 +91,29 @@ std::optional<std::uint64_t> countValues(const char* text, bool wholeNumbers) {
     return count;
 }
 
+// The sum of a list of plain numbers; none when one is not.
+std::optional<std::uint64_t> sumOfNumbers(const char* text) {
+    std::uint64_t sum = 0;
+    while (*text != '\0') {
+        if (isBlank(*text)) {
+            ++text;
+            continue;
+        }
+        std::uint64_t value = 0;
+        for (; isDigit(*text); ++text) {
+            value = value * 10 + static_cast<std::uint64_t>(*text - '0');
+            if (value > std::numeric_limits<unsigned int>::max()) {
+                return std::nullopt;
+            }
+        }
+        if (*text != '\0' && !isBlank(*text)) {
+            return std::nullopt;
+        }
+        sum += value;
+    }
+    return sum;
+}
+
 // Every element of the document, in document order. Assimp reads an
 // element's text as pugixml's text() gives it: its first plain or CDATA
 // child, whatever comments come before it.
@@ -113,11 +136,9 @@ public:
 private:
     bool elementIsSound(const pugi::xml_node& node) {
         const char* name = node.name();
-        pugi::xml_node parent = node.parent();
-        if (isOneOf(name, {"p", "h"})) {
-            // A polygon's holes sit one level deeper, in <ph>.
-            parent = std::strcmp(parent.name(), "ph") == 0 ? parent.parent() : parent;
-            return !isIndexListOwner(parent) || countValues(node.text().get(), true).has_value();
+        const pugi::xml_node parent = node.parent();
+        if (isIndexListOwner(node)) {
+            return primitiveIsSound(node);
         }
         if (isOneOf(name,
                     {"float_array", "int_array", "Name_array", "IDREF_array", "bool_array"}) &&
@@ -134,6 +155,45 @@ private:
         return isOneOf(node.name(), {"lines", "linestrips", "polygons", "polylist", "triangles",
                                      "trifans", "tristrips"}) &&
                std::strcmp(node.parent().name(), "mesh") == 0;
+    }
+
+    // Assimp sizes its tables by a primitive's count, its polygons' sizes
+    // (vcount) and its inputs' offsets before it reads the index lists: none
+    // may ask for more indices than the lists hold.
+    static bool primitiveIsSound(const pugi::xml_node& primitive) {
+        std::uint64_t indices = 0;
+        std::optional<std::uint64_t> corners = 0;
+        std::optional<std::uint64_t> stride = 1; // indices per corner
+        const auto read = [&indices](const pugi::xml_node& list) {
+            const std::optional<std::uint64_t> values = countValues(list.text().get(), true);
+            indices += values.value_or(0);
+            return values.has_value();
+        };
+        for (const pugi::xml_node& child : primitive.children()) {
+            const char* name = child.name();
+            if (std::strcmp(name, "input") == 0) {
+                const std::optional<std::uint64_t> offset = numberAttribute(child, "offset", 0);
+                stride =
+                    stride && offset ? std::optional(std::max(*stride, *offset + 1)) : std::nullopt;
+            } else if (std::strcmp(name, "vcount") == 0) {
+                const std::optional<std::uint64_t> sizes = sumOfNumbers(child.text().get());
+                corners = corners && sizes ? std::optional(*corners + *sizes) : std::nullopt;
+            } else if (std::strcmp(name, "p") == 0 && !read(child)) {
+                return false;
+            }
+            // A polygon's holes sit one level deeper, in <ph>.
+            if (std::strcmp(name, "ph") == 0 &&
+                !std::all_of(child.children().begin(), child.children().end(),
+                             [&read](const pugi::xml_node& list) {
+                                 return !isOneOf(list.name(), {"p", "h"}) || read(list);
+                             })) {
+                return false;
+            }
+        }
+        const std::optional<std::uint64_t> count = numberAttribute(primitive, "count", 0);
+        // All three are below 2^32, so nothing here overflows.
+        return count && corners && stride && *count * *stride <= indices &&
+               *corners * *stride <= indices;
     }
 
     // An array's size is known only once it is found whole; an accessor is

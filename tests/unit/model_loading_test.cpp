@@ -42,6 +42,15 @@ std::string collada(const std::string& list, const std::string& array = R"(count
 </COLLADA>)";
 }
 
+// The same triangle as one polygon of the given sizes, or with another count.
+std::string polygon(const std::string& sizes, const std::string& count = "1") {
+    std::string document = collada("0 1 2");
+    document.replace(document.find("<triangles count=\"1\">"), 21,
+                     "<polylist count=\"" + count + "\">");
+    document.replace(document.find("</triangles>"), 12, "</polylist>");
+    return document.insert(document.find("<p>"), "<vcount>" + sizes + "</vcount>");
+}
+
 // What exporters write, and what Assimp reads, passes; so does anything that
 // is not Collada, which is Assimp's to judge.
 TEST(ModelLoading, EveryDocumentAssimpReadsWholePassesTheCheck) {
@@ -67,6 +76,7 @@ TEST(ModelLoading, EveryDocumentAssimpReadsWholePassesTheCheck) {
          true},
         {"an accessor with an offset and a wider stride",
          collada("0 1 1", R"(count="9")", R"(count="2" stride="4" offset="1")"), true},
+        {"a polygon", polygon("3"), true},
         {"XML that is not Collada", "<scene><p>1.5</p><float_array count=\"nan\"/></scene>", false},
         {"not XML at all", "v 0 0 0\nf 1.5 2 <p>x</p>\n", false},
     };
@@ -100,6 +110,13 @@ TEST(ModelLoading, AColladaDocumentThatAssimpWouldMisreadIsRefused) {
         {"a polygon's hole", collada("0 1 2</p></triangles><polygons count=\"1\"><ph><p>0 1 2</p>"
                                      "<h>0.5</h></ph></polygons><triangles><p>")},
         {"Collada inside another element", "<wrap>" + collada("0 1.5 2").substr(21) + "</wrap>"},
+        {"a primitive count of billions", polygon("3", "4000000000")},
+        {"a primitive count of nan", polygon("3", "nan")},
+        {"a polygon size of billions", polygon("2147483648")},
+        {"polygons larger than the list", polygon("3 3")},
+        {"a polygon size that is no number", polygon("3 x")},
+        {"an input offset of billions",
+         collada("0 1 2").replace(collada("").find("offset=\"0\""), 10, "offset=\"2147483648\"")},
         {"an array count of -0.0", collada("0 1 2", R"(count="-0.0")")},
         {"an array count of nan", collada("0 1 2", R"(count="nan")")},
         {"an array count of 0", collada("0 1 2", R"(count="0")")},
