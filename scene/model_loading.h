@@ -16,14 +16,16 @@ namespace orvane::scene {
 // it is the first character. A backslash is not a separator.
 std::string modelDirectory(const std::string& path);
 
-// False for a Collada document that Assimp 5.2 would read for ever or past
-// its buffers, as it trusts what the document states: an index list of a
-// mesh's primitives holding anything but whole numbers (Assimp never steps
-// past a character that is not part of one, and appends zeros until memory
-// runs out), a source array whose count is not the number of values it holds,
-// or an accessor that reaches outside its array. Any other document, Collada
-// or not, XML or not, is left to Assimp. The document is parsed in its own
-// bytes, so a large model costs no second copy of itself.
+// False for a Collada document that Assimp 5.2 would read for ever, past
+// its buffers or into gigabytes, as it trusts what the document states: an
+// index list of a mesh's primitives holding anything but whole numbers
+// (Assimp never steps past a character that is not part of one, and appends
+// zeros until memory runs out); a primitive whose count, polygon sizes or
+// input offsets ask for more indices than its lists hold; a source array
+// whose count is not the number of values it holds; an accessor that reaches
+// outside its array. Any other document, Collada or not, XML or not, is left
+// to Assimp. The document is parsed in its own bytes, so a large model costs
+// no second copy of itself.
 bool colladaIsSafeToRead(std::string document);
 
 // One vertex per mesh vertex, in Assimp's order. A mesh without texture
