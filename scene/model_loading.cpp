@@ -39,13 +39,9 @@ bool isOneOf(const char* name, std::initializer_list<const char*> names) {
                        [name](const char* other) { return std::strcmp(name, other) == 0; });
 }
 
-// A number as the schema writes one (digits, perhaps a '+', blanks around),
-// no larger than the unsigned int Assimp reads it into.
-std::optional<std::uint64_t> plainNumber(const char* text) {
-    while (isBlank(*text)) {
-        ++text;
-    }
-    text += *text == '+' ? 1 : 0;
+// The digits at text, which is moved past them; none when there are none or
+// they are more than the unsigned int Assimp reads them into holds.
+std::optional<std::uint64_t> readDigits(const char*& text) {
     if (!isDigit(*text)) {
         return std::nullopt;
     }
@@ -56,10 +52,22 @@ std::optional<std::uint64_t> plainNumber(const char* text) {
             return std::nullopt;
         }
     }
+    return value;
+}
+
+const char* skipBlanks(const char* text) {
     while (isBlank(*text)) {
         ++text;
     }
-    return *text == '\0' ? std::optional(value) : std::nullopt;
+    return text;
+}
+
+// A number as the schema writes one: digits, perhaps a '+', blanks around.
+std::optional<std::uint64_t> plainNumber(const char* text) {
+    text = skipBlanks(text);
+    text += *text == '+' ? 1 : 0;
+    const std::optional<std::uint64_t> value = readDigits(text);
+    return *skipBlanks(text) == '\0' ? value : std::nullopt;
 }
 
 std::optional<std::uint64_t> numberAttribute(const pugi::xml_node& node, const char* name,
@@ -133,22 +141,12 @@ std::optional<std::uint64_t> countWholeNumbers(const char* text) {
 // The sum of a list of plain numbers; none when one is not.
 std::optional<std::uint64_t> sumOfNumbers(const char* text) {
     std::uint64_t sum = 0;
-    while (*text != '\0') {
-        if (isBlank(*text)) {
-            ++text;
-            continue;
-        }
-        std::uint64_t value = 0;
-        for (; isDigit(*text); ++text) {
-            value = value * 10 + static_cast<std::uint64_t>(*text - '0');
-            if (value > std::numeric_limits<unsigned int>::max()) {
-                return std::nullopt;
-            }
-        }
-        if (*text != '\0' && !isBlank(*text)) {
+    for (text = skipBlanks(text); *text != '\0'; text = skipBlanks(text)) {
+        const std::optional<std::uint64_t> value = readDigits(text);
+        if (!value || (*text != '\0' && !isBlank(*text))) {
             return std::nullopt;
         }
-        sum += value;
+        sum += *value;
     }
     return sum;
 }
