@@ -14,7 +14,8 @@ namespace {
 // or alpha pixel formats, and no double samples; DevIL hands back the first
 // for every palette image, the next three for grey and alpha-only ones, and
 // doubles for some scientific formats (FITS). Those are converted; everything
-// else goes up as it comes.
+// else goes up as it comes. An alpha-only image holds no colour, and its alpha
+// is not kept: it converts, and shows, black.
 ILenum coreProfileFormat(ILint format) {
     switch (format) {
     case IL_COLOUR_INDEX:
@@ -44,12 +45,13 @@ bool makeUploadable() {
     return ilConvertImage(wantedFormat, wantedType) == IL_TRUE;
 }
 
-// What a texture that did not load shows: one pixel of one known colour.
-// What DevIL holds after a failure may be uninitialised, partly read or in a
-// format it cannot convert.
+// What a texture that did not load shows: one black pixel, as an incomplete
+// texture would sample, without the error drawing with one gives. What DevIL
+// holds after a failure may be uninitialised, partly read or in a format it
+// cannot convert.
 void useBlankImage() {
-    ilTexImage(1, 1, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, nullptr);
-    ilClearImage();
+    ILubyte black[3] = {0, 0, 0};
+    ilTexImage(1, 1, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, black);
 }
 
 // DevIL packs rows tightly; with OpenGL's default alignment of 4 every

@@ -3,18 +3,23 @@
 #include "scene/import_object.h"
 
 #include "app/scene.h"
+#include "gfx/image_files.h"
 #include "gfx/texture.h"
 #include "scene/model_loading.h"
 
+#include <assimp/DefaultIOStream.h>
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
 #include <iostream>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
 
 namespace orvane::scene {
 namespace {
@@ -32,14 +37,49 @@ constexpr GLuint positionLocation = 0;
 constexpr GLuint uvLocation = 1;
 constexpr GLuint normalLocation = 2;
 
-// Anything but a regular file is left to Assimp, which refuses it itself.
-bool assimpCanReadSafely(const std::string& path) {
-    std::error_code error;
-    std::ifstream file;
-    if (std::filesystem::is_regular_file(path, error)) {
-        file.open(path, std::ios::binary);
+// Assimp opens whatever is at a path, and blocks on a FIFO until a writer
+// comes; through this it reads regular files only.
+class RegularFileStream : public Assimp::DefaultIOStream {
+public:
+    RegularFileStream(std::FILE* file, const std::string& path) : DefaultIOStream(file, path) {}
+};
+
+class RegularFilesOnly : public Assimp::DefaultIOSystem {
+public:
+    using DefaultIOSystem::Exists;
+    bool Exists(const char* path) const override {
+        std::FILE* file = openRegularFile(path);
+        return file != nullptr && std::fclose(file) == 0;
     }
-    return !file.is_open() || indexListsAreReadable(file);
+
+    Assimp::IOStream* Open(const char* path, const char* mode) override {
+        std::FILE* file = std::strchr(mode, 'r') != nullptr ? openRegularFile(path) : nullptr;
+        return file != nullptr ? new RegularFileStream(file, path) : nullptr;
+    }
+};
+
+// The whole file, when it is a regular file.
+std::optional<std::string> readRegularFile(const std::string& path) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openRegularFile(path.c_str()),
+                                                               std::fclose);
+    if (!file) {
+        return std::nullopt;
+    }
+    // Sized once: growing a string of a large model would hold two copies.
+    struct stat status {};
+    std::string contents;
+    if (fstat(fileno(file.get()), &status) == 0) {
+        contents.resize(static_cast<std::size_t>(status.st_size));
+    }
+    contents.resize(std::fread(contents.data(), 1, contents.size(), file.get()));
+    return contents;
+}
+
+// The document is checked, and freed, before Assimp reads it again: the two
+// never take memory at once.
+bool assimpCanReadSafely(const std::string& path) {
+    std::optional<std::string> document = readRegularFile(path);
+    return document && colladaIsSafeToRead(std::move(*document));
 }
 
 const void* byteOffset(std::size_t bytes) {
@@ -103,6 +143,7 @@ void ImportObject::drawMesh(const ModelMesh& mesh) {
 
 void ImportObject::loadFile(const std::string& path) {
     Assimp::Importer importer;
+    importer.SetIOHandler(new RegularFilesOnly); // the importer owns it
     const aiScene* scene =
         assimpCanReadSafely(path) ? importer.ReadFile(path.c_str(), importSteps) : nullptr;
     if (scene == nullptr) {

@@ -5,7 +5,6 @@
 #include "scene/model_mesh.h"
 
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <vector>
 
@@ -17,12 +16,17 @@ namespace orvane::scene {
 // it is the first character. A backslash is not a separator.
 std::string modelDirectory(const std::string& path);
 
-// False for a Collada document with an index list (<p>) that holds anything
-// but digits, signs and blanks: Assimp 5.2 reads such a list number by number,
-// never steps past a character that is not part of one (a decimal point, a
-// letter) and appends zeros until memory runs out. Read in pieces, so that a
-// large model costs no second copy of itself.
-bool indexListsAreReadable(std::istream& document);
+// False for a Collada document that Assimp 5.2 would read for ever, past
+// its buffers or into gigabytes, as it trusts what the document states: an
+// index list of a mesh's primitives holding anything but whole numbers
+// (Assimp never steps past a character that is not part of one, and appends
+// zeros until memory runs out); a primitive whose count, polygon sizes or
+// input offsets ask for more indices than its lists hold; a source array
+// whose count is not the number of values it holds; an accessor that reaches
+// outside its array. Any other document, Collada or not, XML or not, is left
+// to Assimp. The document is parsed in its own bytes, so a large model costs
+// no second copy of itself.
+bool colladaIsSafeToRead(std::string document);
 
 // One vertex per mesh vertex, in Assimp's order. A mesh without texture
 // coordinates gets (0, 0), one without normals gets zero normals.

@@ -7,8 +7,7 @@
 
 #include <IL/il.h>
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
+#include <zlib.h>
 
 namespace {
 
@@ -45,6 +44,21 @@ protected:
     TempDir folder;
 };
 
+// A PNG chunk with its length and checksum.
+std::string pngChunk(const char* type, const std::string& data) {
+    const std::string body = type + data;
+    const auto checksum = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
+    std::string chunk;
+    for (const std::uint32_t word : {static_cast<std::uint32_t>(data.size()), checksum}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            chunk += static_cast<char>(word >> shift & 0xff);
+        }
+        chunk += chunk.size() == 4 ? body : "";
+    }
+    return chunk;
+}
+
 // The smallest FITS image: one sample of 0.5 as a big-endian double.
 std::string fitsOfOneDouble() {
     std::string header;
@@ -68,7 +82,21 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         ramp[i] = static_cast<unsigned char>(i * 37 + 11);
     }
     const std::string png = readFile(save("rgb.png", 5, 3, IL_RGB, ramp));
-    mkfifo((folder.path() / "fifo.png").c_str(), 0600);
+    // DevIL writes the image data, then IEND: the last 12 bytes.
+    const std::string data = png.substr(0, png.size() - 12);
+    const std::string end = png.substr(png.size() - 12);
+    // What a failed load shows, as an incomplete texture would.
+    const Bytes black = {0, 0, 0};
+    // The header chunk comes right after the 8-byte signature, 25 bytes long.
+    const std::string header = png.substr(0, 8 + 25);
+    Bytes firstRow(16);
+    uLongf packedSize = 64;
+    std::string packed(packedSize, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize, firstRow.data(),
+             firstRow.size());
+    packed.resize(packedSize);
+    std::string badImageChecksum = png;
+    badImageChecksum[data.size() - 1] ^= 1;
     const struct {
         const char* name;
         fs::path path;
@@ -92,19 +120,33 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
          save("palette.png", 3, 1, IL_COLOUR_INDEX, {2, 0, 1}, {255, 0, 0, 0, 255, 0, 0, 0, 255}),
          true,
          {0, 0, 255, 255, 0, 0, 0, 255, 0}},
-        {"alpha only", save("alpha.vtf", 2, 2, IL_ALPHA, {0, 80, 160, 255}), true, {}},
+        // No colour in the file, and the alpha is not kept: black, as with
+        // alpha uploaded into RGB.
+        {"alpha only", save("alpha.vtf", 2, 2, IL_ALPHA, {0, 80, 160, 255}), true, Bytes(12, 0)},
         {"doubles", write("one.fits", fitsOfOneDouble()), true, {}},
         // Colour-mapped with 8-bit map entries: DevIL reads it and cannot convert it.
         {"colour map of 8-bit entries",
          write("grey-map.tga", std::string("\0\1\1\0\0\1\0\10\0\0\0\0\1\0\1\0\10\0\20\0", 20)),
-         false,
-         {}},
-        {"missing", folder.path() / "missing.png", false, {}},
-        {"not an image", write("text.png", "this is not an image\n"), false, {}},
-        {"signature and header only", write("header.png", png.substr(0, 33)), false, {}},
-        {"cut short", write("cut.png", png.substr(0, png.size() - 20)), false, {}},
-        // Opening a FIFO waits for a writer that never comes.
-        {"FIFO", folder.path() / "fifo.png", false, {}},
+         false, black},
+        {"missing", folder.path() / "missing.png", false, black},
+        {"not an image", write("text.png", "this is not an image\n"), false, black},
+        {"signature and header only", write("header.png", png.substr(0, 33)), false, black},
+        // libpng reads what follows the image data once DevIL has the rows,
+        // so none of this keeps it from loading whole.
+        {"no IEND", write("no-end.png", data), true, ramp},
+        {"IEND cut short", write("short-end.png", data + end.substr(0, 6)), true, ramp},
+        {"IEND failing its checksum", write("bad-end.png", data + end.substr(0, 11) + "!"), true,
+         ramp},
+        {"an empty IDAT failing its checksum after the image data",
+         write("empty-data.png", data + std::string("\0\0\0\0IDAT\1\2\3\4", 12) + end), true, ramp},
+        {"cut inside an ancillary chunk after the image data",
+         write("cut-text.png", data + std::string("\0\0\0\x40tEXtComment\0wr", 18)), true, ramp},
+        // libpng gives up part way through the rows, and DevIL loses them.
+        {"cut inside the image data", write("cut.png", png.substr(0, png.size() - 20)), false,
+         black},
+        {"image data failing its checksum", write("bad-data.png", badImageChecksum), false, black},
+        {"image data holding one row of three",
+         write("one-row.png", header + pngChunk("IDAT", packed) + end), false, black},
     };
     std::vector<std::unique_ptr<orvane::Texture>> made;
     for (const auto& c : cases) {
@@ -120,7 +162,11 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         EXPECT_EQ(static_cast<GLuint>(glInteger(GL_TEXTURE_BINDING_2D)), made.back()->id);
         EXPECT_EQ(takeGlError(), static_cast<GLenum>(GL_NO_ERROR));
         if (!c.shown.empty()) { // the whole of level 0
-            Bytes held(c.shown.size());
+            GLint width = 0;
+            GLint height = 0;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+            Bytes held(3 * static_cast<std::size_t>(width * height));
             glPixelStorei(GL_PACK_ALIGNMENT, 1);
             glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, held.data());
             EXPECT_EQ(held, c.shown);
