@@ -32,7 +32,7 @@ protected:
             ilRegisterPal(palette.data(), static_cast<ILuint>(palette.size()), IL_PAL_RGB24);
         }
         ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
-        EXPECT_TRUE(ilSaveImage((folder.path() / name).c_str())) << name;
+        EXPECT_TRUE(ilSaveImage((folder.path() / name).string().c_str())) << name;
         ilDeleteImages(1, &image);
         return folder.path() / name;
     }
@@ -68,7 +68,9 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         ramp[i] = static_cast<unsigned char>(i * 37 + 11);
     }
     const std::string png = readFile(save("rgb.png", 5, 3, IL_RGB, ramp));
+#ifndef _WIN32 // no FIFOs there; its own hostile names have their own test
     mkfifo((folder.path() / "fifo.png").c_str(), 0600);
+#endif
     const struct {
         const char* name;
         fs::path path;
@@ -111,7 +113,7 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         SCOPED_TRACE(c.name);
         glActiveTexture(GL_TEXTURE3);
         CapturedOutput output;
-        made.push_back(std::make_unique<orvane::Texture>(c.path.c_str()));
+        made.push_back(std::make_unique<orvane::Texture>(c.path.string().c_str()));
         std::vector<std::string> lines = {c.path.string(), "Texture loading failed"};
         lines.resize(c.loads ? 1 : 2);
         EXPECT_EQ(output.lines(), lines);

@@ -2,14 +2,18 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 #include <sstream>
-#include <stdlib.h>
 
 namespace orvane::test {
 
+// mkdtemp without POSIX: a random name, taken only if nobody has it yet.
 TempDir::TempDir() {
-    std::string pattern = "/tmp/orvane-test-XXXXXX";
-    root = mkdtemp(pattern.data());
+    std::random_device random;
+    do {
+        root = fs::temp_directory_path() / ("orvane-test-" + std::to_string(random()));
+    } while (!fs::create_directory(root));
+    fs::permissions(root, fs::perms::owner_all);
 }
 
 void copyRuntimeData(const fs::path& folder) {
