@@ -9,6 +9,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <iterator>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace {
@@ -17,7 +21,15 @@ using namespace orvane::test;
 
 // Generous: a slow machine under load still gets there long before.
 constexpr int deadlineSeconds = 60;
-const std::string viewerPath = ORVANE_VIEWER_PATH;
+
+// ORVANE_VIEWER runs another build's viewer, perhaps through a launcher
+// ("wine /abs/orvane.exe"); without it, this build's.
+std::vector<std::string> viewerCommand() {
+    const char* given = std::getenv("ORVANE_VIEWER");
+    std::istringstream words(given != nullptr && *given != '\0' ? given : ORVANE_VIEWER_PATH);
+    return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+}
+const std::vector<std::string> viewerArgv = viewerCommand();
 
 struct Deadline {
     std::chrono::steady_clock::time_point end =
@@ -53,7 +65,7 @@ protected:
     }
 
     void launch() {
-        viewer = std::make_unique<Process>(std::vector<std::string>{viewerPath}, folder.path());
+        viewer = std::make_unique<Process>(viewerArgv, folder.path());
         window = x.waitForWindow("Orvane", deadlineSeconds);
     }
 
@@ -130,20 +142,20 @@ void main() { gl_Position = vec4(position, 1.0); }
 TEST_F(Viewer, StartUpAndShaderFailuresPrintTheirLineAndEndWithStatus255) {
     const struct {
         const char* name;
-        std::vector<std::string> argv;
-        const char* vertex;   // nullptr: no file
-        const char* fragment; // nullptr: no file; "fifo": a FIFO
+        std::vector<std::string> environment; // env(1) before the viewer
+        const char* vertex;                   // nullptr: no file
+        const char* fragment;                 // nullptr: no file; "fifo": a FIFO
         const char* line;
         bool withLog;
     } cases[] = {
         {"no display",
-         {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", viewerPath},
+         {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"},
          goodVertex,
          "",
          "Failed to initialize GLFW",
          false},
         {"no 3.3 core context",
-         {"/usr/bin/env", "MESA_GL_VERSION_OVERRIDE=3.2", viewerPath},
+         {"/usr/bin/env", "MESA_GL_VERSION_OVERRIDE=3.2"},
          goodVertex,
          "",
          "Failed to open window",
@@ -151,25 +163,25 @@ TEST_F(Viewer, StartUpAndShaderFailuresPrintTheirLineAndEndWithStatus255) {
         // Opening a FIFO with no writer waits: were the fragment file opened
         // after a missing vertex file, the run would never end.
         {"no vertex file",
-         {viewerPath},
+         {},
          nullptr,
          "fifo",
          "Failed to open shader file: Shader/shader.vert",
          false},
         {"no fragment file",
-         {viewerPath},
+         {},
          goodVertex,
          nullptr,
          "Failed to open shader file: Shader/shader.frag",
          false},
         {"vertex does not compile",
-         {viewerPath},
+         {},
          "#version 330 core\nvoid main() { nonsense; }\n",
          "#version 330 core\nvoid main() {}\n",
          "Failed to compile shader",
          true},
         {"fragment has no main",
-         {viewerPath},
+         {},
          goodVertex,
          "#version 330 core\nvoid helper() {}\n",
          "Failed to link shader program",
@@ -177,6 +189,14 @@ TEST_F(Viewer, StartUpAndShaderFailuresPrintTheirLineAndEndWithStatus255) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        // Wine keeps the display its running session was started on: a run
+        // cannot be kept from it, and one without it spoils the next.
+        if (viewerArgv.size() > 1 && std::string(c.name) == "no display") {
+            std::cout << "[ SKIPPED  ] no display: not with a launcher" << std::endl;
+            continue;
+        }
+        std::vector<std::string> argv = c.environment;
+        argv.insert(argv.end(), viewerArgv.begin(), viewerArgv.end());
         const TempDir here;
         const fs::path shaders = here.path() / "Shader";
         fs::create_directories(shaders);
@@ -188,7 +208,7 @@ TEST_F(Viewer, StartUpAndShaderFailuresPrintTheirLineAndEndWithStatus255) {
         } else if (c.fragment != nullptr) {
             writeFile(shaders / "shader.frag", c.fragment);
         }
-        Process run(c.argv, here.path());
+        Process run(argv, here.path());
         ASSERT_TRUE(run.waitFor(deadlineSeconds)) << "the run did not end";
         EXPECT_EQ(run.status(), 255);
         const std::vector<std::string> lines = splitLines(run.output());
