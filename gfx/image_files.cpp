@@ -14,10 +14,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <cwchar>
 #include <fcntl.h>
 #include <zlib.h>
 #ifdef _WIN32
+#include <cwchar>
 #include <io.h>
 #include <windows.h>
 #else

@@ -40,8 +40,7 @@ void pause() {
     std::cout << "Press any key to continue . . ." << std::endl;
     // Without processed input, Ctrl-C is a key like any other: it ends the
     // wait instead of ending the process with another status.
-    SetConsoleMode(input, saved & ~static_cast<DWORD>(ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT |
-                                                      ENABLE_ECHO_INPUT));
+    SetConsoleMode(input, saved & ~static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
     // A key comes as one record however many codes it has (an arrow is two
     // for a C runtime's _getch), so one key-down record is one key.
     INPUT_RECORD record{};
