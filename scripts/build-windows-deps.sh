@@ -21,10 +21,11 @@ stamp=$prefix/.built-by
 if [ "$(cat "$stamp" 2>/dev/null)" = "$recipe" ]; then
     exit 0
 fi
-# Another recipe's prefix is built again from nothing.
-rm -rf "$deps"
-mkdir -p "$deps/source" "$deps/build" "$prefix"
+# Another recipe's prefix is built again from nothing. Only what this script
+# makes is removed, whatever folder it was given.
 log=$deps/build.log
+rm -rf "$deps/source" "$deps/build" "$prefix" "$log"
+mkdir -p "$deps/source" "$deps/build" "$prefix"
 echo "Building the Windows libraries into $prefix (log: $log)"
 
 # The newest version of a source package that the archive serves: the
