@@ -413,7 +413,7 @@ bool savePng(const std::filesystem::path& path, int width, int height,
     // The rows are in file order already; DevIL must not flip them.
     ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
     ilEnable(IL_FILE_OVERWRITE);
-    saved = saved && ilSaveImage(path.c_str()) != 0;
+    saved = saved && ilSaveImage(path.string().c_str()) != 0;
     ilDeleteImages(1, &image);
     return saved;
 }

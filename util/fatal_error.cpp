@@ -6,11 +6,59 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 namespace orvane {
 namespace {
+
+#ifdef _WIN32
+// Windows has no termios: its console gives keys as input records instead.
+
+// Keys that send nothing when pressed alone, as at a terminal.
+bool isModifier(WORD key) {
+    for (const WORD modifier :
+         {VK_SHIFT, VK_CONTROL, VK_MENU, VK_CAPITAL, VK_NUMLOCK, VK_SCROLL, VK_LWIN, VK_RWIN}) {
+        if (key == modifier) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The console's "PAUSE", without a command interpreter. Standard input that
+// is not a console (a pipe, a file, a script's) is never waited on.
+void pause() {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD saved = 0;
+    if (input == nullptr || input == INVALID_HANDLE_VALUE || GetConsoleMode(input, &saved) == 0) {
+        return;
+    }
+    std::cout << "Press any key to continue . . ." << std::endl;
+    // Without processed input, Ctrl-C is a key like any other: it ends the
+    // wait instead of ending the process with another status.
+    SetConsoleMode(input, saved & ~static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
+    // A key comes as one record however many codes it has (an arrow is two
+    // for a C runtime's _getch), so one key-down record is one key.
+    INPUT_RECORD record{};
+    DWORD count = 0;
+    while (ReadConsoleInputW(input, &record, 1, &count) != 0 && count == 1) {
+        const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+        if (record.EventType == KEY_EVENT && key.bKeyDown && !isModifier(key.wVirtualKeyCode)) {
+            break;
+        }
+    }
+    // Nothing else queued (the key's release, a paste) reaches whatever reads
+    // the console next.
+    FlushConsoleInputBuffer(input);
+    SetConsoleMode(input, saved);
+}
+
+#else
 
 // The rest of a key that sends several bytes (an arrow, a function key) is
 // at most this long behind its first byte, in tenths of a second.
@@ -65,6 +113,7 @@ void pause() {
     std::cout << "Press any key to continue . . ." << std::endl;
     waitForKey();
 }
+#endif
 
 } // namespace
 

@@ -152,10 +152,17 @@ void expectFailure(const std::vector<std::string>& argv, const char* vertex, con
     EXPECT_TRUE(!withLog || !lines[1].empty()) << "the info log is missing";
 }
 
-TEST(ViewerFailure, EachStartUpAndShaderFailurePrintsItsLineAndEndsWithStatus255) {
-    const std::vector<std::string> viewer = viewerCommand();
+TEST(ViewerFailure, NoDisplayPrintsItsLineAndEndsWithStatus255) {
+    if (viewerCommand().size() > 1) {
+        GTEST_SKIP() << "a launcher (Wine) keeps a session of its own that a run without a "
+                        "display leaves broken for the runs after it";
+    }
     expectFailure(viewerCommand({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"}), goodVertex, "",
                   "Failed to initialize GLFW");
+}
+
+TEST(ViewerFailure, EachShaderFailurePrintsItsLineAndEndsWithStatus255) {
+    const std::vector<std::string> viewer = viewerCommand();
     // Opening a FIFO with no writer waits: were the fragment file opened
     // after a missing vertex file, the run would never end.
     expectFailure(viewer, nullptr, "fifo", "Failed to open shader file: Shader/shader.vert");

@@ -31,7 +31,7 @@ protected:
             ilRegisterPal(palette.data(), static_cast<ILuint>(palette.size()), IL_PAL_RGB24);
         }
         ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
-        EXPECT_TRUE(ilSaveImage((folder.path() / name).c_str())) << name;
+        EXPECT_TRUE(ilSaveImage((folder.path() / name).string().c_str())) << name;
         ilDeleteImages(1, &image);
         return folder.path() / name;
     }
@@ -153,7 +153,7 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         SCOPED_TRACE(c.name);
         glActiveTexture(GL_TEXTURE3);
         CapturedOutput output;
-        made.push_back(std::make_unique<orvane::Texture>(c.path.c_str()));
+        made.push_back(std::make_unique<orvane::Texture>(c.path.string().c_str()));
         std::vector<std::string> lines = {c.path.string(), "Texture loading failed"};
         lines.resize(c.loads ? 1 : 2);
         EXPECT_EQ(output.lines(), lines);

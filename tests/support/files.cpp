@@ -4,15 +4,23 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <sstream>
-#include <stdlib.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace orvane::test {
 
+// mkdtemp without POSIX: a random name, taken only if nobody has it yet.
 TempDir::TempDir() {
-    std::string pattern = "/tmp/orvane-test-XXXXXX";
-    root = mkdtemp(pattern.data());
+    std::random_device random;
+    do {
+        root = fs::temp_directory_path() / ("orvane-test-" + std::to_string(random()));
+    } while (!fs::create_directory(root));
+    fs::permissions(root, fs::perms::owner_all);
 }
 
 void copyRuntimeData(const fs::path& folder) {
@@ -37,7 +45,11 @@ std::string readFile(const fs::path& path) {
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);
+    // Windows writes text with CRLF.
     for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
         lines.push_back(line);
     }
     return lines;

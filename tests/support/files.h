@@ -9,7 +9,7 @@ namespace orvane::test {
 
 namespace fs = std::filesystem;
 
-// A new folder under /tmp, removed with everything in it.
+// A new folder in the system's temporary folder, removed with everything in it.
 class TempDir {
 public:
     TempDir();
