@@ -84,7 +84,13 @@ cmake_build glew "$(fetch glew)/build/cmake" -DBUILD_UTILS=OFF
 # Debian's GoogleTest source is already on the machine with libgtest-dev.
 cmake_build googletest /usr/src/googletest -DINSTALL_GTEST=ON -DBUILD_GMOCK=OFF
 
+cmake_build pugixml "$(fetch pugixml)" -DPUGIXML_BUILD_TESTS=OFF
+
 assimp=$(fetch assimp)
+# Assimp compiles the pugixml it bundles into itself, header-only; linked
+# statically beside the library the viewer checks documents with, each
+# function would be there twice. It uses that library instead.
+cp "$prefix"/include/{pugixml.hpp,pugiconfig.hpp} "$assimp/contrib/pugixml/src/"
 # Debian's patch makes libdraco a hard requirement; the viewer needs no draco.
 patch -d "$assimp" -R -p1 -s <"$assimp/debian/patches/use-system-libdraco.patch"
 # Debian takes the bundled unzip out of the source: zlib's own minizip, which
@@ -100,9 +106,6 @@ cmake_build assimp "$assimp" -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON \
     -DASSIMP_BUILD_ALL_EXPORTERS_BY_DEFAULT=OFF -DASSIMP_BUILD_COLLADA_EXPORTER=ON \
     -DASSIMP_BUILD_ASSIMP_TOOLS=OFF -DASSIMP_BUILD_TESTS=OFF -DASSIMP_BUILD_DRACO=OFF \
     -DASSIMP_WARNINGS_AS_ERRORS=OFF -DASSIMP_INSTALL_PDB=OFF -DASSIMP_BUILD_ZLIB=OFF
-
-# After Assimp, which must see only the header-only pugixml it brings.
-cmake_build pugixml "$(fetch pugixml)" -DPUGIXML_BUILD_TESTS=OFF
 
 tar -xzf "$devil_archive" -C "$deps/source"
 cp "$repo/cmake/devil/CMakeLists.txt" "$deps/source/devil-1.7.8/"
