@@ -99,6 +99,14 @@ std::pair<int, double> compare(const OffscreenTarget& reference, const Offscreen
     return {stray, matching / std::max(1.0, static_cast<double>(fit.width) * fit.height)};
 }
 
+// OpenGL's viewport now, against the rectangle expected.
+void expectViewport(const Viewport& fit) {
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4),
+              (std::vector<GLint>{fit.x, fit.y, fit.width, fit.height}));
+}
+
 TEST_F(ResizedWindow, ThePictureKeepsItsProportionsCentredBetweenBandsOfTheClearColour) {
     const Rgba sky = [] {
         OffscreenTarget pixel(1, 1);
@@ -126,6 +134,7 @@ TEST_F(ResizedWindow, ThePictureKeepsItsProportionsCentredBetweenBandsOfTheClear
         const glm::mat4 turnedBefore = theScene.importObject->modelMatrix;
         const std::unique_ptr<OffscreenTarget> shown =
             frame(c.width, c.height, minimised ? 0.5 : 0.0);
+        expectViewport(c.fit);
         const auto [stray, matching] = compare(*reference, *shown, c.fit, sky);
         EXPECT_EQ(stray, 0) << "pixels of the bands not of the clear colour";
         if (minimised) {
@@ -138,11 +147,7 @@ TEST_F(ResizedWindow, ThePictureKeepsItsProportionsCentredBetweenBandsOfTheClear
     // still the taller one.
     orvane::FrameClock clock{window::getTime()};
     orvane::runFrame(clock);
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const Viewport& fit = cases[1].fit;
-    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4),
-              (std::vector<GLint>{fit.x, fit.y, fit.width, fit.height}));
+    expectViewport(cases[1].fit);
 }
 
 } // namespace
