@@ -67,8 +67,8 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         ramp[i] = static_cast<unsigned char>(i * 37 + 11);
     }
     const std::string png = readFile(save("rows-of-15-bytes.png", 5, 3, IL_RGB, ramp));
-    // DevIL writes the signature, the header chunk (33 bytes in all), the
-    // image data, then IEND: the last 12 bytes.
+    // DevIL writes the signature and the header chunk (33 bytes in all), text
+    // chunks and the image data, then IEND: the last 12 bytes.
     const std::string data = png.substr(0, png.size() - 12);
     const std::string end = png.substr(png.size() - 12);
     const std::string oneRow = readFile(save("one-row.png", 5, 1, IL_RGB, Bytes(15)));

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -38,26 +39,23 @@ protected:
     void TearDown() override { orvane::teardownScene(); }
 };
 
+std::pair<int, int> framebufferSize() {
+    std::pair<int, int> size;
+    window::getFramebufferSize(size.first, size.second);
+    return size;
+}
+
 // The window system applies a new size in its own time.
 bool resizeTo(int width, int height) {
     window::setWindowSize(width, height);
-    return waitUntil(
-        [&] {
-            int shownWidth = 0;
-            int shownHeight = 0;
-            window::getFramebufferSize(shownWidth, shownHeight);
-            return shownWidth == width && shownHeight == height;
-        },
-        30);
+    return waitUntil([&] { return framebufferSize() == std::pair(width, height); }, 30);
 }
 
 // The frame's own update and draw for a framebuffer of the given size, into a
 // target of the window's: they differ only when the frame is told the window
 // is minimised.
 std::unique_ptr<OffscreenTarget> frame(int framebufferWidth, int framebufferHeight, double dt) {
-    int width = 0;
-    int height = 0;
-    window::getFramebufferSize(width, height);
+    const auto [width, height] = framebufferSize();
     auto target = std::make_unique<OffscreenTarget>(width, height);
     // Behind the cube and the model, a little above them: all four objects show.
     theScene.camera->position = glm::vec3(5.0f, 3.0f, 9.0f);
@@ -76,9 +74,7 @@ std::unique_ptr<OffscreenTarget> frame(int framebufferWidth, int framebufferHeig
 // take what sampling the textures at another scale changes.
 std::pair<int, double> compare(const OffscreenTarget& reference, const OffscreenTarget& shown,
                                const Viewport& fit, const Rgba& sky) {
-    int width = 0;
-    int height = 0;
-    window::getFramebufferSize(width, height);
+    const auto [width, height] = framebufferSize();
     int stray = 0;
     int matching = 0;
     for (int y = 0; y < height; ++y) {
