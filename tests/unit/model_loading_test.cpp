@@ -53,32 +53,28 @@ TEST(ModelLoading, EveryDocumentAssimpReadsWholePassesTheCheck) {
     const struct {
         const char* name;
         std::string document;
-        bool collada;
     } cases[] = {
         {"the shipped model",
-         orvane::test::readFile(orvane::test::sourcePath("Models/Untitled/models/Untitled.dae")),
-         true},
+         orvane::test::readFile(orvane::test::sourcePath("Models/Untitled/models/Untitled.dae"))},
         {"prose in an XHTML technique",
-         collada(
-             "0 1 2", "</mesh>",
-             "</mesh><extra><technique profile=\"XHTML\"><p>Made by hand.</p></technique></extra>"),
-         true},
-        {"a character reference in a list", collada("0&#32;1 2"), true},
-        {"a comment holding > and <p>", collada("0 1 2<!-- a > b; <p>0.5</p> -->"), true},
+         collada("0 1 2", "</mesh>",
+                 "</mesh><extra><technique profile=\"XHTML\"><p>By hand.</p></technique></extra>")},
+        {"a character reference in a list", collada("0&#32;1 2")},
+        {"a comment holding > and <p>", collada("0 1 2<!-- a > b; <p>0.5</p> -->")},
         {"a CDATA section holding >",
-         collada("<![CDATA[0 1 2]]>", "</mesh>", "</mesh><extra><![CDATA[a > b]]></extra>"), true},
+         collada("<![CDATA[0 1 2]]>", "</mesh>", "</mesh><extra><![CDATA[a > b]]></extra>")},
         {"signs, blanks and a count the schema allows",
-         collada(" +0\n1\t-0 ", R"(count="9")", R"(count=" +9 ")"), true},
+         collada(" +0\n1\t-0 ", R"(count="9")", R"(count=" +9 ")")},
         {"an accessor with an offset and a wider stride",
-         collada("0 1 1", R"(count="3" stride="3")", R"(count="2" stride="4" offset="1")"), true},
-        {"a polygon", polygon("3"), true},
-        {"XML that is not Collada", "<scene><p>1.5</p><float_array count=\"nan\"/></scene>", false},
-        {"not XML at all", "v 0 0 0\nf 1.5 2 <p>x</p>\n", false},
+         collada("0 1 1", R"(count="3" stride="3")", R"(count="2" stride="4" offset="1")")},
+        {"a polygon", polygon("3")},
+        {"XML that is not Collada", "<scene><p>1.5</p><float_array count=\"nan\"/></scene>"},
+        {"not XML at all", "v 0 0 0\nf 1.5 2 <p>x</p>\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(colladaIsSafeToRead(c.document));
-        if (c.collada) { // the document itself is sound
+        if (c.document.find("<COLLADA") != std::string::npos) { // the document itself is sound
             Assimp::Importer importer;
             EXPECT_NE(
                 importer.ReadFileFromMemory(c.document.data(), c.document.size(), 0x800B, "dae"),
