@@ -11,15 +11,14 @@
 #include "support/files.h"
 #include "support/gl_context.h"
 #include "support/offscreen_target.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <mutex>
 #include <random>
 #include <set>
 #include <string>
@@ -32,82 +31,68 @@ namespace {
 
 using namespace orvane::test;
 
-// Only the generator's raw output is used, which is the same with every
-// standard library.
-class Mutator {
-public:
-    explicit Mutator(unsigned seed) : random(seed) {}
-
-    unsigned below(std::size_t bound) {
-        return bound == 0 ? 0 : static_cast<unsigned>(random() % bound);
-    }
-
-    // One or two of: bytes flipped, the end cut off, a chunk repeated, two
-    // chunks swapped, and in XML: a number, or a count, stride or offset,
-    // turned into one that tests a limit, or something stray put into an
-    // index list.
-    std::string mutate(std::string bytes, bool xml) {
-        for (unsigned i = 0, n = 1 + below(2); i < n && bytes.size() > 2; ++i) {
-            const unsigned at = below(bytes.size());
-            const unsigned length = 1 + below(std::min<std::size_t>(256, bytes.size() / 2));
-            switch (below(xml ? 7 : 4)) {
-            case 0:
-                for (unsigned flips = 1 + below(8); flips > 0; --flips) {
-                    bytes[below(bytes.size())] ^= static_cast<char>(1 << below(8));
-                }
-                break;
-            case 1:
-                bytes.resize(at);
-                break;
-            case 2:
-                bytes.insert(below(bytes.size()), bytes.substr(at, length));
-                break;
-            case 3: {
-                const unsigned a = below(bytes.size() - 2 * length + 1);
-                const unsigned b = a + length + below(bytes.size() - a - 2 * length + 1);
-                std::swap_ranges(bytes.begin() + a, bytes.begin() + a + length, bytes.begin() + b);
-                break;
-            }
-            case 4:
-                replaceValue(bytes, bytes.find_first_of("0123456789", at), "0123456789.e-");
-                break;
-            case 5: {
-                static const char* const attributes[] = {"count=\"", "stride=\"", "offset=\""};
-                const std::size_t name = bytes.find(attributes[below(std::size(attributes))], at);
-                replaceValue(bytes, bytes.find('"', name) + (name == std::string::npos ? 0 : 1),
-                             "^\"");
-                break;
-            }
-            default:
-                static const char* const strays[] = {".",    "e",        "x",
-                                                     "1.5 ", "<!--x-->", "<![CDATA[2.5]]>"};
-                const std::size_t list = bytes.find("<p>", at);
-                const std::size_t listEnd = bytes.find("</p>", list);
-                if (listEnd != std::string::npos) {
-                    bytes.insert(list + 3 + below(listEnd - list - 2),
-                                 strays[below(std::size(strays))]);
-                }
-            }
-        }
-        return bytes;
-    }
-
-private:
+// One or two of: bytes flipped, the end cut off, a chunk repeated, two chunks
+// swapped, and in XML: a number, or a count, stride or offset, turned into one
+// that tests a limit, or something stray put into an index list. Only the
+// generator's raw output is used, which is the same with every standard library.
+std::string mutate(std::mt19937& random, std::string bytes, bool xml) {
+    const auto below = [&random](std::size_t bound) {
+        return bound == 0 ? 0u : static_cast<unsigned>(random() % bound);
+    };
     // The run of characters from start not in ending ("^x": up to an x)
     // becomes a number that tests a limit.
-    void replaceValue(std::string& bytes, std::size_t start, const std::string& ending) {
+    const auto replaceValue = [&](std::size_t start, const std::string& ending) {
         static const char* const numbers[] = {"0",   "-1",   "4294967295",  "2147483648", "1e39",
                                               "nan", "-0.0", "99999999999", "3"};
-        if (start == std::string::npos) {
-            return;
+        if (start != std::string::npos) {
+            const std::size_t end = ending[0] == '^' ? bytes.find(ending[1], start)
+                                                     : bytes.find_first_not_of(ending, start);
+            bytes.replace(start, end - start, numbers[below(std::size(numbers))]);
         }
-        const std::size_t end = ending[0] == '^' ? bytes.find(ending[1], start)
-                                                 : bytes.find_first_not_of(ending, start);
-        bytes.replace(start, end - start, numbers[below(std::size(numbers))]);
+    };
+    for (unsigned i = 0, n = 1 + below(2); i < n && bytes.size() > 2; ++i) {
+        const unsigned at = below(bytes.size());
+        const unsigned length = 1 + below(std::min<std::size_t>(256, bytes.size() / 2));
+        switch (below(xml ? 7 : 4)) {
+        case 0:
+            for (unsigned flips = 1 + below(8); flips > 0; --flips) {
+                bytes[below(bytes.size())] ^= static_cast<char>(1 << below(8));
+            }
+            break;
+        case 1:
+            bytes.resize(at);
+            break;
+        case 2:
+            bytes.insert(below(bytes.size()), bytes.substr(at, length));
+            break;
+        case 3: {
+            const unsigned a = below(bytes.size() - 2 * length + 1);
+            const unsigned b = a + length + below(bytes.size() - a - 2 * length + 1);
+            std::swap_ranges(bytes.begin() + a, bytes.begin() + a + length, bytes.begin() + b);
+            break;
+        }
+        case 4:
+            replaceValue(bytes.find_first_of("0123456789", at), "0123456789.e-");
+            break;
+        case 5: {
+            static const char* const attributes[] = {"count=\"", "stride=\"", "offset=\""};
+            const std::size_t name = bytes.find(attributes[below(std::size(attributes))], at);
+            replaceValue(bytes.find('"', name) + (name == std::string::npos ? 0 : 1), "^\"");
+            break;
+        }
+        default:
+            static const char* const strays[] = {".",    "e",        "x",
+                                                 "1.5 ", "<!--x-->", "<![CDATA[2.5]]>"};
+            const std::size_t list = bytes.find("<p>", at);
+            const std::size_t listEnd = bytes.find("</p>", list);
+            if (listEnd != std::string::npos) {
+                bytes.insert(list + 3 + below(listEnd - list - 2),
+                             strays[below(std::size(strays))]);
+            }
+        }
     }
-
-    std::mt19937 random;
-};
+    return bytes;
+}
 
 unsigned setting(const char* name, unsigned otherwise) {
     const char* value = std::getenv(name);
@@ -124,29 +109,6 @@ extern "C" const char* __asan_default_options() {
 }
 #endif
 
-class MemoryCap {
-public:
-    MemoryCap() {
-        getrlimit(RLIMIT_AS, &previous);
-#ifndef __SANITIZE_ADDRESS__
-        std::ifstream status("/proc/self/statm");
-        std::size_t pages = 0;
-        status >> pages;
-        rlimit capped = previous;
-        capped.rlim_cur = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{3} << 30);
-        setrlimit(RLIMIT_AS, &capped);
-#endif
-    }
-    ~MemoryCap() {
-        setrlimit(RLIMIT_AS, &previous);
-    }
-    MemoryCap(const MemoryCap&) = delete;
-    MemoryCap& operator=(const MemoryCap&) = delete;
-
-private:
-    rlimit previous{};
-};
-
 // The process's peak resident memory since the last call, in megabytes.
 long peakMegabytes() {
     std::ifstream status("/proc/self/status");
@@ -159,40 +121,33 @@ long peakMegabytes() {
     return kilobytes / 1024;
 }
 
-// Ends the process with the fault named when what it guards has not
-// returned in time: a load that waits on a FIFO would otherwise wait for
-// the test's ceiling.
-class Deadline {
-public:
-    explicit Deadline(std::string fault)
-        : watcher([this, fault = std::move(fault)] {
-              std::unique_lock<std::mutex> lock(mutex);
-              if (!done.wait_for(lock, std::chrono::seconds(10), [this] { return finished; })) {
-                  std::cerr << "Still waiting after 10 s: " << fault << std::endl;
-                  std::_Exit(1);
-              }
-          }) {}
-    ~Deadline() {
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            finished = true;
+// Ends the process with the fault named when the load has not returned in
+// time: a load that waits on a FIFO would otherwise wait for the test's ceiling.
+template <typename Load> void withinSeconds(const std::string& fault, Load load) {
+    std::atomic<bool> finished{false};
+    std::thread watcher([&] {
+        if (!waitUntil([&] { return finished.load(); }, 10)) {
+            std::cerr << "Still waiting after 10 s: " << fault << std::endl;
+            std::_Exit(1);
         }
-        done.notify_one();
-        watcher.join();
-    }
-    Deadline(const Deadline&) = delete;
-    Deadline& operator=(const Deadline&) = delete;
-
-private:
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    std::thread watcher;
-};
+    });
+    load();
+    finished = true;
+    watcher.join();
+}
 
 class HostileFiles : public ::testing::Test {
 protected:
     void SetUp() override {
+        getrlimit(RLIMIT_AS, &uncapped);
+#ifndef __SANITIZE_ADDRESS__
+        std::ifstream status("/proc/self/statm");
+        std::size_t pages = 0;
+        status >> pages;
+        rlimit capped = uncapped;
+        capped.rlim_cur = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{3} << 30);
+        setrlimit(RLIMIT_AS, &capped);
+#endif
         ASSERT_TRUE(ensureGlContext());
         fs::copy(sourcePath("Models/Untitled/models"), folder.path(), fs::copy_options::recursive);
         fs::copy(sourcePath("Textures"), folder.path() / "Textures");
@@ -202,11 +157,14 @@ protected:
         glUseProgram(shader->program);
         target = std::make_unique<OffscreenTarget>(64, 64);
     }
-    void TearDown() override { orvane::theScene = orvane::Scene(); }
+    void TearDown() override {
+        setrlimit(RLIMIT_AS, &uncapped);
+        orvane::theScene = orvane::Scene();
+    }
 
     const TempDir folder;
     const InDirectory inFolder{folder.path()};
-    const MemoryCap cap;
+    rlimit uncapped{};
     std::unique_ptr<orvane::ShaderProgram> shader;
     std::unique_ptr<OffscreenTarget> target;
 };
@@ -238,9 +196,9 @@ TEST_F(HostileFiles, MutatedModelsAndImagesLoadAndDrawOrFailCleanly) {
         if (campaign) {
             std::cerr << "input " << input << std::endl;
         }
-        Mutator mutator(input);
-        const unsigned which = mutator.below(files.size());
-        writeFile(files[which], mutator.mutate(originals[which], files[which] == model));
+        std::mt19937 random(input);
+        const std::size_t which = random() % files.size();
+        writeFile(files[which], mutate(random, originals[which], files[which] == model));
         if (files[which] == model) {
             orvane::scene::ImportObject(glm::mat4(1.0f), model).draw();
         } else {
@@ -298,14 +256,10 @@ TEST_F(HostileFiles, OnlyARegularFileIsReadAsAModelOrAnImage) {
     for (const char* path : {"fifo.png", "folder.png", "/dev/zero"}) {
         SCOPED_TRACE(path);
         CapturedOutput output;
-        {
-            const Deadline deadline(std::string("loading the model at ") + path);
-            orvane::scene::ImportObject(glm::mat4(1.0f), path).draw();
-        }
-        {
-            const Deadline deadline(std::string("loading the image at ") + path);
-            EXPECT_FALSE(orvane::Texture(path).loaded);
-        }
+        withinSeconds(std::string("loading the model at ") + path,
+                      [path] { orvane::scene::ImportObject(glm::mat4(1.0f), path).draw(); });
+        withinSeconds(std::string("loading the image at ") + path,
+                      [path] { EXPECT_FALSE(orvane::Texture(path).loaded); });
         EXPECT_EQ(output.lines(),
                   (std::vector<std::string>{std::string("Failed to load the scene: ") + path, path,
                                             "Texture loading failed"}));

@@ -7,7 +7,6 @@
 
 #include <IL/il.h>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 namespace {
 
@@ -44,21 +43,6 @@ protected:
     TempDir folder;
 };
 
-// A PNG chunk with its length and checksum.
-std::string pngChunk(const char* type, const std::string& data) {
-    const std::string body = type + data;
-    const auto checksum = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
-    std::string chunk;
-    for (const std::uint32_t word : {static_cast<std::uint32_t>(data.size()), checksum}) {
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            chunk += static_cast<char>(word >> shift & 0xff);
-        }
-        chunk += chunk.size() == 4 ? body : "";
-    }
-    return chunk;
-}
-
 // The smallest FITS image: one sample of 0.5 as a big-endian double.
 std::string fitsOfOneDouble() {
     std::string header;
@@ -66,7 +50,7 @@ std::string fitsOfOneDouble() {
          {"SIMPLE  =                    T", "BITPIX  =                  -64",
           "NAXIS   =                    2", "NAXIS1  =                    1",
           "NAXIS2  =                    1", "END"}) {
-        header += card + std::string(80 - card.size(), ' ');
+        header += (card + std::string(80, ' ')).substr(0, 80);
     }
     header.resize(2880, ' ');
     return header + std::string("\x3f\xe0", 2) + std::string(2878, '\0');
@@ -74,83 +58,72 @@ std::string fitsOfOneDouble() {
 
 // Every pixel format and sample type DevIL hands back reaches OpenGL as one
 // the core profile takes, rows of any length come through whole, and an
-// image DevIL cannot read or convert is a failed load. Each texture is kept,
-// so that each is one more, and each is left bound on unit 0.
+// image DevIL cannot read or convert is a failed load, shown black. Each
+// texture is kept, so that each is one more, and each is left bound on unit 0.
+// Each file is named for its case.
 TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
     Bytes ramp(5 * 3 * 3);
     for (std::size_t i = 0; i < ramp.size(); ++i) {
         ramp[i] = static_cast<unsigned char>(i * 37 + 11);
     }
-    const std::string png = readFile(save("rgb.png", 5, 3, IL_RGB, ramp));
-    // DevIL writes the image data, then IEND: the last 12 bytes.
+    const std::string png = readFile(save("rows-of-15-bytes.png", 5, 3, IL_RGB, ramp));
+    // DevIL writes the signature and the header chunk (33 bytes in all), text
+    // chunks and the image data, then IEND: the last 12 bytes.
     const std::string data = png.substr(0, png.size() - 12);
     const std::string end = png.substr(png.size() - 12);
-    // What a failed load shows, as an incomplete texture would.
-    const Bytes black = {0, 0, 0};
-    // The header chunk comes right after the 8-byte signature, 25 bytes long.
-    const std::string header = png.substr(0, 8 + 25);
-    Bytes firstRow(16);
-    uLongf packedSize = 64;
-    std::string packed(packedSize, '\0');
-    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize, firstRow.data(),
-             firstRow.size());
-    packed.resize(packedSize);
+    const std::string oneRow = readFile(save("one-row.png", 5, 1, IL_RGB, Bytes(15)));
     std::string badImageChecksum = png;
     badImageChecksum[data.size() - 1] ^= 1;
+    const Bytes black = {0, 0, 0}; // a failed load, as an incomplete texture shows
+    const std::string cutText("\0\0\0\x40tEXtComment\0wr", 18);
     const struct {
-        const char* name;
         fs::path path;
         bool loads;
         Bytes shown; // RGB as OpenGL holds it, when it matters
     } cases[] = {
-        {"rows of 15 bytes", folder.path() / "rgb.png", true, ramp},
-        {"alpha dropped",
-         save("rgba.png", 2, 1, IL_RGBA, {10, 20, 30, 0, 40, 50, 60, 128}),
+        {folder.path() / "rows-of-15-bytes.png", true, ramp},
+        {save("alpha-dropped.png", 2, 1, IL_RGBA, {10, 20, 30, 0, 40, 50, 60, 128}),
          true,
          {10, 20, 30, 40, 50, 60}},
-        {"grey",
-         save("grey.png", 3, 1, IL_LUMINANCE, {0, 100, 250}),
+        {save("grey.png", 3, 1, IL_LUMINANCE, {0, 100, 250}),
          true,
          {0, 0, 0, 100, 100, 100, 250, 250, 250}},
-        {"grey with alpha",
-         save("grey-alpha.png", 2, 1, IL_LUMINANCE_ALPHA, {30, 0, 90, 255}),
+        {save("grey-alpha.png", 2, 1, IL_LUMINANCE_ALPHA, {30, 0, 90, 255}),
          true,
          {30, 30, 30, 90, 90, 90}},
-        {"palette",
-         save("palette.png", 3, 1, IL_COLOUR_INDEX, {2, 0, 1}, {255, 0, 0, 0, 255, 0, 0, 0, 255}),
+        {save("palette.png", 3, 1, IL_COLOUR_INDEX, {2, 0, 1}, {255, 0, 0, 0, 255, 0, 0, 0, 255}),
          true,
          {0, 0, 255, 255, 0, 0, 0, 255, 0}},
         // No colour in the file, and the alpha is not kept: black, as with
         // alpha uploaded into RGB.
-        {"alpha only", save("alpha.vtf", 2, 2, IL_ALPHA, {0, 80, 160, 255}), true, Bytes(12, 0)},
-        {"doubles", write("one.fits", fitsOfOneDouble()), true, {}},
-        // Colour-mapped with 8-bit map entries: DevIL reads it and cannot convert it.
-        {"colour map of 8-bit entries",
-         write("grey-map.tga", std::string("\0\1\1\0\0\1\0\10\0\0\0\0\1\0\1\0\10\0\20\0", 20)),
+        {save("alpha-only.vtf", 2, 2, IL_ALPHA, {0, 80, 160, 255}), true, Bytes(12, 0)},
+        {write("doubles.fits", fitsOfOneDouble()), true, {}},
+        // DevIL reads it and cannot convert it.
+        {write("colour-map-of-8-bit-entries.tga",
+               std::string("\0\1\1\0\0\1\0\10\0\0\0\0\1\0\1\0\10\0\20\0", 20)),
          false, black},
-        {"missing", folder.path() / "missing.png", false, black},
-        {"not an image", write("text.png", "this is not an image\n"), false, black},
-        {"signature and header only", write("header.png", png.substr(0, 33)), false, black},
+        {folder.path() / "missing.png", false, black},
+        {write("not-an-image.png", "this is not an image\n"), false, black},
+        {write("signature-and-header-only.png", png.substr(0, 33)), false, black},
         // libpng reads what follows the image data once DevIL has the rows,
         // so none of this keeps it from loading whole.
-        {"no IEND", write("no-end.png", data), true, ramp},
-        {"IEND cut short", write("short-end.png", data + end.substr(0, 6)), true, ramp},
-        {"IEND failing its checksum", write("bad-end.png", data + end.substr(0, 11) + "!"), true,
-         ramp},
-        {"an empty IDAT failing its checksum after the image data",
-         write("empty-data.png", data + std::string("\0\0\0\0IDAT\1\2\3\4", 12) + end), true, ramp},
-        {"cut inside an ancillary chunk after the image data",
-         write("cut-text.png", data + std::string("\0\0\0\x40tEXtComment\0wr", 18)), true, ramp},
+        {write("no-iend.png", data), true, ramp},
+        {write("iend-cut-short.png", data + end.substr(0, 6)), true, ramp},
+        {write("iend-failing-its-checksum.png", data + end.substr(0, 11) + "!"), true, ramp},
+        {write("empty-idat-failing-its-checksum-after-the-data.png",
+               data + std::string("\0\0\0\0IDAT\1\2\3\4", 12) + end),
+         true, ramp},
+        {write("cut-inside-a-text-chunk-after-the-data.png", data + cutText), true, ramp},
         // libpng gives up part way through the rows, and DevIL loses them.
-        {"cut inside the image data", write("cut.png", png.substr(0, png.size() - 20)), false,
-         black},
-        {"image data failing its checksum", write("bad-data.png", badImageChecksum), false, black},
-        {"image data holding one row of three",
-         write("one-row.png", header + pngChunk("IDAT", packed) + end), false, black},
+        {write("cut-inside-the-data.png", png.substr(0, png.size() - 20)), false, black},
+        {write("data-failing-its-checksum.png", badImageChecksum), false, black},
+        {write("data-holding-one-row-of-three.png",
+               png.substr(0, 33) + oneRow.substr(33, oneRow.size() - 45) + end),
+         false, black},
     };
     std::vector<std::unique_ptr<orvane::Texture>> made;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.path.filename());
         glActiveTexture(GL_TEXTURE3);
         CapturedOutput output;
         made.push_back(std::make_unique<orvane::Texture>(c.path.string().c_str()));
@@ -162,11 +135,10 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         EXPECT_EQ(static_cast<GLuint>(glInteger(GL_TEXTURE_BINDING_2D)), made.back()->id);
         EXPECT_EQ(takeGlError(), static_cast<GLenum>(GL_NO_ERROR));
         if (!c.shown.empty()) { // the whole of level 0
-            GLint width = 0;
-            GLint height = 0;
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-            Bytes held(3 * static_cast<std::size_t>(width * height));
+            GLint size[2] = {};
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size[0]);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size[1]);
+            Bytes held(3 * static_cast<std::size_t>(size[0] * size[1]));
             glPixelStorei(GL_PACK_ALIGNMENT, 1);
             glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, held.data());
             EXPECT_EQ(held, c.shown);
