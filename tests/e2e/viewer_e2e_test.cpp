@@ -37,8 +37,8 @@ std::vector<std::string> viewerCommand(std::vector<std::string> words = {}) {
     return words;
 }
 
+// The clear colour (0.3, 0.5, 1.0).
 bool isSky(const Rgb& p) {
-    // The clear colour (0.3, 0.5, 1.0).
     return std::abs(p[0] - 77) <= 3 && std::abs(p[1] - 128) <= 3 && p[2] >= 250;
 }
 
