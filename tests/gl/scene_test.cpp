@@ -89,9 +89,9 @@ protected:
     int spread(int x0, int y0, int x1, int y1) const {
         int most = 0;
         count(x0, y0, x1, y1, [&](const Rgba& p) {
-            const Rgba& first = target->at(x0, y0);
-            most = std::max({most, std::abs(p[0] - first[0]), std::abs(p[1] - first[1]),
-                             std::abs(p[2] - first[2])});
+            for (int c = 0; c < 3; ++c) {
+                most = std::max(most, std::abs(p[c] - target->at(x0, y0)[c]));
+            }
             return true;
         });
         return most;

@@ -32,14 +32,13 @@ Camera cameraAt(const glm::vec3& position, float horizontalAngle = 3.14f, bool t
 // The surface counts as inside, and inside nothing changes, not even the
 // mouse; a hair beyond it the camera flies and the mouse goes to the centre.
 TEST(CameraStep, InsideTheCaptureBoxNothingChanges) {
-    const float out = std::nextafter(2.5f, 3.0f);
-    const std::pair<glm::vec3, bool> cases[] = {{{-2.5f, 1.5f, 0.0f}, true},
-                                                {{2.5f, 1.0f, 2.5f}, true},
-                                                {{0.0f, 2.5f, -2.5f}, true},
-                                                {{out, 1.5f, 0.0f}, false},
-                                                {{0.0f, out, 0.0f}, false},
-                                                {{1.0f, 5.0f, 1.0f}, false},
-                                                {{0.0f, std::nextafter(1.0f, 0.0f), 0.0f}, false}};
+    const float beyond = std::nextafter(2.5f, 3.0f);
+    const std::pair<glm::vec3, bool> cases[] = {
+        {{-2.5f, 1.5f, 0.0f}, true},   {{2.5f, 1.0f, 2.5f}, true},
+        {{0.0f, 2.5f, -2.5f}, true},   {{beyond, 1.5f, 0.0f}, false},
+        {{0.0f, beyond, 0.0f}, false}, {{0.0f, std::nextafter(1.0f, 0.0f), 0.0f}, false},
+        {{1.0f, 5.0f, 1.0f}, false}, // the start
+    };
     for (const auto& [point, inside] : cases) {
         SCOPED_TRACE(testing::Message() << point.x << ", " << point.y << ", " << point.z);
         const Camera before = cameraAt(point, 3.14f, true);
