@@ -1,8 +1,6 @@
 // In a unit of its own, so that the compiler never sees new and free
 // together. Only in the plain build: the sanitizers' operator new has many
 // forms, each of which must pair with their own delete.
-#include "allocation_count.h"
-
 #include <atomic>
 #include <cstdlib>
 #include <new>

@@ -1,18 +1,36 @@
 // Folders, files and standard output as tests use them.
 #pragma once
 
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace orvane::test {
 
 namespace fs = std::filesystem;
 
-// A new folder in the system's temporary folder, removed with everything in it.
+// A new folder in the system's temporary folder, removed with everything in
+// it. mkdtemp without POSIX: a random name, taken only if nobody has it yet.
 class TempDir {
 public:
-    TempDir();
+    TempDir() {
+        std::random_device random;
+        do {
+            root = fs::temp_directory_path() / ("orvane-test-" + std::to_string(random()));
+        } while (!fs::create_directory(root));
+        fs::permissions(root, fs::perms::owner_all);
+    }
     ~TempDir() { fs::remove_all(root); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -41,19 +59,65 @@ inline fs::path sourcePath(const std::string& relative) {
 }
 
 // Shader/, Textures/ and Models/ of the source tree, copied into folder.
-void copyRuntimeData(const fs::path& folder);
-void writeFile(const fs::path& path, const std::string& text);
-std::string readFile(const fs::path& path);
-std::vector<std::string> splitLines(const std::string& text);
+inline void copyRuntimeData(const fs::path& folder) {
+    for (const char* data : {"Shader", "Textures", "Models"}) {
+        fs::copy(sourcePath(data), folder / data, fs::copy_options::recursive);
+    }
+}
 
-// Standard output from construction to lines(), or to the end.
+inline void writeFile(const fs::path& path, const std::string& text) {
+    if (path.has_parent_path()) {
+        fs::create_directories(path.parent_path());
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+inline std::string readFile(const fs::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// Windows writes text with CRLF.
+inline std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Standard output from construction to lines(), or to the end. Its
+// descriptor itself goes to a file for the while, so that whatever the code
+// under test writes, through any stream, is caught.
 class CapturedOutput {
 public:
-    CapturedOutput();
-    ~CapturedOutput();
+    CapturedOutput() : savedOutput(dup(1)) {
+        std::cout.flush();
+        std::fflush(stdout);
+        const int file = open((folder.path() / "out").string().c_str(), O_WRONLY | O_CREAT, 0600);
+        dup2(file, 1);
+        close(file);
+    }
+    ~CapturedOutput() {
+        if (savedOutput >= 0) {
+            lines();
+        }
+    }
     CapturedOutput(const CapturedOutput&) = delete;
     CapturedOutput& operator=(const CapturedOutput&) = delete;
-    std::vector<std::string> lines();
+    std::vector<std::string> lines() {
+        std::cout.flush();
+        std::fflush(stdout);
+        dup2(savedOutput, 1);
+        close(savedOutput);
+        savedOutput = -1;
+        return splitLines(readFile(folder.path() / "out"));
+    }
 
 private:
     TempDir folder;

@@ -2,16 +2,39 @@
 // way the viewer opens its own, and two questions to OpenGL about its state.
 #pragma once
 
+#include "app/frame_loop.h"
 #include "gfx/gl.h"
+#include "window/window.h"
+
+#include <cstdlib>
 
 namespace orvane::test {
 
-// Opens the context on first use; false when the display has none to give.
-bool ensureGlContext();
-
 // The oldest queued error; the queue is empty afterwards.
-GLenum takeGlError();
+inline GLenum takeGlError() {
+    const GLenum first = glGetError();
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    return first;
+}
 
-GLint glInteger(GLenum name);
+// Opens the context on first use; false when the display has none to give.
+inline bool ensureGlContext() {
+    static const bool ready = [] {
+        const bool opened = openWindowAndContext(false) == StartupFailure::None;
+        if (opened) {
+            std::atexit(window::terminate);
+            takeGlError();
+        }
+        return opened;
+    }();
+    return ready;
+}
+
+inline GLint glInteger(GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
 
 } // namespace orvane::test
