@@ -54,7 +54,7 @@ build-windows: deps-windows
 	cmake --build --preset windows -j $(JOBS)
 
 test-windows: build build-windows
-	ctest --preset windows -j $(JOBS)
+	$(XVFB) ctest --preset windows -j $(JOBS)
 	ORVANE_VIEWER="$(WINDOWS_VIEWER)" ctest --preset plain -L e2e
 
 clean:

@@ -8,4 +8,9 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${ORVANE_WINEPREFIX:-$repo/build-windows/wine}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
-exec wine "$@"
+wine "$@"
+status=$?
+# Wine's session outlives the program by a few seconds, bound to the display
+# it started on; the next program may come with a display of its own.
+wineserver -w
+exit $status

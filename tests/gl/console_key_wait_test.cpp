@@ -3,28 +3,18 @@
 // its shaders, fails once its window is open. The test shares that console
 // and types into it.
 #include "support/files.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
 #include <windows.h>
 
 namespace {
 
 using namespace orvane::test;
 
-// Asks every few milliseconds until the answer is yes or a minute has passed.
-template <typename Condition> bool waitUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+// Generous: a slow machine under load still gets there long before.
+constexpr double deadlineSeconds = 60;
 
 INPUT_RECORD keyRecord(bool down, WORD key, wchar_t text, DWORD modifiers) {
     INPUT_RECORD record{};
@@ -75,20 +65,26 @@ TEST(ConsoleKeyWait, AnyKeyEndsItWithStatusMinusOneAndLeavesNothingQueued) {
         ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
                                    CREATE_NEW_CONSOLE, nullptr, folder.path().wstring().c_str(),
                                    &startup, &viewer));
-        ASSERT_TRUE(waitUntil([&] { return AttachConsole(viewer.dwProcessId) != 0; }));
+        ASSERT_TRUE(
+            waitUntil([&] { return AttachConsole(viewer.dwProcessId) != 0; }, deadlineSeconds));
         const HANDLE input = openConsole(L"CONIN$");
         const HANDLE screen = openConsole(L"CONOUT$");
         const auto ended = [&] { return WaitForSingleObject(viewer.hProcess, 0) == WAIT_OBJECT_0; };
-        EXPECT_TRUE(waitUntil([&] {
-            return screenText(screen).find(L"Press any key to continue . . .") !=
-                   std::wstring::npos;
-        })) << "no prompt";
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                return screenText(screen).find(L"Press any key to continue . . .") !=
+                       std::wstring::npos;
+            },
+            deadlineSeconds))
+            << "no prompt";
         // The key goes in once the wait has the console to itself.
         DWORD mode = 0;
-        waitUntil([&] {
-            return ended() ||
-                   (GetConsoleMode(input, &mode) != 0 && (mode & ENABLE_PROCESSED_INPUT) == 0);
-        });
+        waitUntil(
+            [&] {
+                return ended() ||
+                       (GetConsoleMode(input, &mode) != 0 && (mode & ENABLE_PROCESSED_INPUT) == 0);
+            },
+            deadlineSeconds);
         EXPECT_FALSE(ended()) << "it did not wait";
         // Then a second key, which the flush must take away.
         const INPUT_RECORD typed[] = {
@@ -116,11 +112,13 @@ TEST(ConsoleKeyWait, AnyKeyEndsItWithStatusMinusOneAndLeavesNothingQueued) {
         FreeConsole();
         // The console's host leaves a little after the last process has let
         // go of it; until then the folder it started in cannot be removed.
-        EXPECT_TRUE(waitUntil([&] {
-            std::error_code busy;
-            fs::remove_all(folder.path(), busy);
-            return !busy;
-        }));
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                std::error_code busy;
+                fs::remove_all(folder.path(), busy);
+                return !busy;
+            },
+            deadlineSeconds));
     }
 }
 
