@@ -2,7 +2,8 @@
 # themselves are the presets in CMakePresets.json.
 JOBS ?= $(shell nproc)
 DEPS_STAMP := build/.deps-installed
-XVFB := xvfb-run -a -s "-screen 0 1600x1000x24 -noreset -nolisten tcp"
+# Larger than any window a test asks for: Wine keeps a window inside the screen.
+XVFB := xvfb-run -a -s "-screen 0 1920x1200x24 -noreset -nolisten tcp"
 
 .PHONY: all deps build build-sanitized run test bench clean deps-windows build-windows test-windows
 
