@@ -19,8 +19,7 @@ TEST(ModelLoading, TheDirectoryIsTheTextBeforeTheLastSlash) {
     EXPECT_EQ(modelDirectory("a\\b.dae"), ".");
 }
 
-// One triangle: a source of three points read through an accessor, and the
-// given index list; then the first from, if any, replaced by to.
+// One triangle of the given index list; the first from, if any, made to.
 std::string collada(const std::string& list, const std::string& from = "",
                     const std::string& to = "") {
     std::string document = R"(<?xml version="1.0"?>
@@ -47,8 +46,7 @@ std::string polygon(const std::string& sizes, const std::string& count = "1") {
                             "<polylist count=\"" + count + "\">");
 }
 
-// What exporters write, and what Assimp reads, passes; so does anything that
-// is not Collada, which is Assimp's to judge.
+// What exporters write and Assimp reads passes, and so does what is not Collada.
 TEST(ModelLoading, EveryDocumentAssimpReadsWholePassesTheCheck) {
     const struct {
         const char* name;
@@ -84,8 +82,7 @@ TEST(ModelLoading, EveryDocumentAssimpReadsWholePassesTheCheck) {
     }
 }
 
-// Each of these made Assimp 5.2 append zeros until memory ran out, read
-// outside its buffers, or ask for gigabytes.
+// Each made Assimp 5.2 eat memory, read outside its buffers or ask for gigabytes.
 TEST(ModelLoading, AColladaDocumentThatAssimpWouldMisreadIsRefused) {
     const std::string array = R"(count="9")";
     const std::string accessor = R"(count="3")";
