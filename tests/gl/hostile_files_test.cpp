@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -215,25 +216,22 @@ TEST_F(HostileFiles, DocumentsThatWouldMisleadAssimpAreRefusedBeforeItReadsThem)
         std::string document = model;
         return document.insert(document.find(after) + std::strlen(after), text);
     };
-    const struct {
-        const char* fault;
-        std::string document;
-    } cases[] = {
+    const std::pair<const char*, std::string> cases[] = {
         {"a source array's count of nan", withValue("<float_array", "count", "nan")},
         {"an accessor's absurd stride", withValue("<accessor", "stride", "99999999999")},
         {"a decimal point in an index list", withText("<p>", "0.5 ")},
         {"a decimal point behind a comment in an index list", withText("<p>", "<!--x-->0.5 ")},
         {"a decimal point in CDATA in an index list", withText("<p>", "<![CDATA[0.5 ]]>")},
     };
-    for (const auto& c : cases) {
-        std::cerr << "Loading a model with " << c.fault << std::endl; // named even by a crash
-        writeFile("hostile.dae", c.document);
+    for (const auto& [fault, document] : cases) {
+        std::cerr << "Loading a model with " << fault << std::endl; // named even by a crash
+        writeFile("hostile.dae", document);
         peakMegabytes();
         CapturedOutput output;
         orvane::scene::ImportObject(glm::mat4(1.0f), "hostile.dae").draw();
         EXPECT_EQ(output.lines(), std::vector<std::string>{"Failed to load the scene: hostile.dae"})
-            << c.fault;
-        EXPECT_LT(peakMegabytes(), 512) << c.fault << ": Assimp read it";
+            << fault;
+        EXPECT_LT(peakMegabytes(), 512) << fault << ": Assimp read it";
     }
 }
 
