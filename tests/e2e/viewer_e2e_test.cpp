@@ -1,8 +1,6 @@
-// The viewer as a process on the test program's own display: its window and
-// what it prints, the two ways it ends, the mouse reaching the camera, and
-// every start-up and shader failure with its line and status. Nothing waits
-// a set time: each step waits for what it needs to see. ORVANE_VIEWER, when
-// set, is the viewer's command, a launcher such as wine in front allowed.
+// The viewer as a process on the test program's own display. Each step waits
+// for what it needs to see, never a set time. ORVANE_VIEWER, when set, is the
+// viewer's command, a launcher such as wine in front allowed.
 #include "support/process.h"
 #include "support/wait.h"
 
@@ -24,8 +22,7 @@ namespace {
 using namespace orvane::test;
 using Rgb = std::array<int, 3>;
 
-// Generous: a slow machine under load still gets there long before. A run
-// that ends before its first frame needs far less.
+// Generous for a loaded machine; a run that ends before its first frame needs less.
 constexpr double deadlineSeconds = 60;
 constexpr double failureSeconds = 20;
 
@@ -42,10 +39,8 @@ bool isSky(const Rgb& p) {
     return std::abs(p[0] - 77) <= 3 && std::abs(p[1] - 128) <= 3 && p[2] >= 250;
 }
 
-// The viewer in a folder of its own, its window found by the title set-up
-// gives it, and the display used as a person uses it. A window can go away
-// between finding it and reading it; that is an answer (nothing read), not
-// a reason to end the test program.
+// The viewer in a folder of its own, its window found by its title. A window
+// gone between finding and reading it is an answer, not a reason to end.
 class Viewer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -70,8 +65,7 @@ protected:
         return found;
     }
 
-    // Rows top first; empty when it cannot be read. The display is 24-bit
-    // true colour: 8 bits a channel, red highest.
+    // Rows top first; empty when unreadable. The display is 24-bit, red highest.
     std::vector<Rgb> grab(int left, int top, unsigned width, unsigned height) const {
         std::vector<Rgb> pixels;
         XImage* image = XGetImage(x, window, left, top, width, height, AllPlanes, ZPixmap);
@@ -148,13 +142,10 @@ TEST_F(Viewer, EndsWithStatusZeroOnAnEscapeTappedAsSoonAsItsWindowShows) {
     expectEndsWithStatusZero();
 }
 
-// How far a pixel turns the camera depends on the frame time, so only the
-// direction is judged. The pointer is put a few pixels below the window's
-// centre again and again; the viewer takes each such move in its next frame
-// and puts the pointer back, so every frame turns a little, however short
-// or long, and far more than its flight lowers the horizon: a horizon that
-// rises shows the view turned down; one that sinks a hundred rows, where a
-// frame's flight sinks it a few, shows it turned up.
+// A pixel's turn depends on the frame time, so only the direction is judged.
+// The pointer goes below the centre again and again, so every frame turns,
+// far more than its flight lowers the horizon: a rising horizon shows the
+// view turned down; one sunk a hundred rows (a flight sinks it a few), up.
 TEST_F(Viewer, AMouseMovedDownTurnsTheViewDown) {
     ASSERT_FALSE(firstFrame().empty());
     // The first ground row from the top, in a column clear of the flyer.
@@ -181,8 +172,8 @@ layout(location = 0) in vec3 position;
 void main() { gl_Position = vec4(position, 1.0); }
 )";
 
-// In a folder of its own: the line, the info log where OpenGL has one, and
-// status 255 (the -1 of the exit). A null shader is no file; "fifo", a FIFO.
+// The line, the info log where OpenGL has one, and status 255 (exit -1).
+// A null shader is no file; "fifo", a FIFO.
 void expectFailure(const std::vector<std::string>& argv, const char* vertex, const char* fragment,
                    const std::string& line, bool withLog = false) {
     SCOPED_TRACE(line);
@@ -207,8 +198,7 @@ void expectFailure(const std::vector<std::string>& argv, const char* vertex, con
 
 TEST(ViewerFailure, EachShaderFailurePrintsItsLineAndEndsWithStatus255) {
     const std::vector<std::string> viewer = viewerCommand();
-    // Opening a FIFO with no writer waits: were the fragment file opened
-    // after a missing vertex file, the run would never end.
+    // Were the fragment FIFO opened after a missing vertex file, the run would hang.
     expectFailure(viewer, nullptr, "fifo", "Failed to open shader file: Shader/shader.vert");
     expectFailure(viewer, goodVertex, nullptr, "Failed to open shader file: Shader/shader.frag");
     expectFailure(viewer, "#version 330 core\nvoid main() { nonsense; }\n",
@@ -217,10 +207,8 @@ TEST(ViewerFailure, EachShaderFailurePrintsItsLineAndEndsWithStatus255) {
                   "Failed to link shader program", true);
 }
 
-// No display; or the window system refuses the window, as on a driver
-// without an OpenGL 3.3 core context: a library of the tests' own,
-// preloaded, makes it so on any driver (and the sanitizers' runtime then no
-// longer comes first).
+// No display; or a preloaded library of our own refuses the window, on any
+// driver (the sanitizers' runtime then no longer comes first).
 TEST(ViewerFailure, EachStartUpFailurePrintsItsLineAndEndsWithStatus255) {
     if (viewerCommand().size() > 1) {
         GTEST_SKIP() << "under a launcher (Wine) a preloaded library does not reach the viewer, "

@@ -1,7 +1,5 @@
-// The wait for a key after a fatal error on Windows, met through a console of
-// its own as a person at a console meets it: the viewer, in a folder without
-// its shaders, fails once its window is open. The test shares that console
-// and types into it.
+// The key wait on Windows, in a console of its own that the test shares and
+// types into: the viewer, without its shaders, fails once its window is open.
 #include "support/files.h"
 #include "support/wait.h"
 
@@ -110,8 +108,7 @@ TEST(ConsoleKeyWait, AnyKeyEndsItWithStatusMinusOneAndLeavesNothingQueued) {
         CloseHandle(input);
         CloseHandle(screen);
         FreeConsole();
-        // The console's host leaves a little after the last process has let
-        // go of it; until then the folder it started in cannot be removed.
+        // The folder stays busy until the console's host, a little later, leaves.
         EXPECT_TRUE(waitUntil(
             [&] {
                 std::error_code busy;

@@ -1,7 +1,5 @@
-// Names that Windows opens as a device or a pipe, as a model could give them
-// for a texture: each is a failed load at once, never a stall and never
-// bytes for the decoder. Elsewhere they are missing files, with the same
-// verdict.
+// Names Windows opens as a device or pipe, as a model could name a texture:
+// a failed load at once, never a stall. Elsewhere they are missing files.
 #include "gfx/texture.h"
 #include "support/files.h"
 #include "support/gl_context.h"

@@ -1,9 +1,6 @@
-// Mutated copies of our own model and images, each loaded as the viewer
-// loads its data: nothing may crash, hang or make a sanitizer speak (in the
-// sanitized build a report, a leak included, fails the run). The corpus
-// comes from fixed seeds, so every run sees the same inputs;
-// ORVANE_FUZZ_FIRST and ORVANE_FUZZ_INPUTS ask for a longer campaign, which
-// names each input on standard error before it runs.
+// Mutated copies of our model and images, loaded as the viewer loads them:
+// no crash, hang or sanitizer report. Fixed seeds, each named on stderr so a
+// crash names it; ORVANE_FUZZ_FIRST and ORVANE_FUZZ_INPUTS ask for a campaign.
 #include "app/scene.h"
 #include "gfx/shader_program.h"
 #include "gfx/texture.h"
@@ -26,21 +23,20 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 using namespace orvane::test;
 
-// One or two of: bytes flipped, the end cut off, a chunk repeated, two chunks
-// swapped, and in XML: a number, or a count, stride or offset, turned into one
-// that tests a limit, or something stray put into an index list. Only the
-// generator's raw output is used, which is the same with every standard library.
+// One or two of: bytes flipped, the end cut, a chunk repeated, two swapped; in
+// XML a number, count, stride or offset made a limit, or a stray in an index
+// list. Only the generator's raw output, the same with every library, is used.
 std::string mutate(std::mt19937& random, std::string bytes, bool xml) {
     const auto below = [&random](std::size_t bound) {
         return bound == 0 ? 0u : static_cast<unsigned>(random() % bound);
     };
-    // The run of characters from start not in ending ("^x": up to an x)
-    // becomes a number that tests a limit.
+    // The run from start of characters in ending ("^x": up to an x) made a limit.
     const auto replaceValue = [&](std::size_t start, const std::string& ending) {
         static const char* const numbers[] = {"0",   "-1",   "4294967295",  "2147483648", "1e39",
                                               "nan", "-0.0", "99999999999", "3"};
@@ -99,10 +95,9 @@ unsigned setting(const char* name, unsigned otherwise) {
     return value != nullptr ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : otherwise;
 }
 
-// What a load may take: address space in the plain build, and with the
-// sanitizers (which reserve terabytes of it) the allocator's own limits, so
-// that a load asking for gigabytes fails in the library, as it would on a
-// smaller machine, instead of eating this one.
+// A load asking for gigabytes fails in the library instead of eating the
+// machine: address space capped in the plain build, the allocator's own limits
+// under the sanitizers (which reserve terabytes of it).
 #ifdef __SANITIZE_ADDRESS__
 extern "C" const char* __asan_default_options() {
     return "allocator_may_return_null=1:max_allocation_size_mb=2048:hard_rss_limit_mb=6144";
@@ -121,8 +116,7 @@ long peakMegabytes() {
     return kilobytes / 1024;
 }
 
-// Ends the process with the fault named when the load has not returned in
-// time: a load that waits on a FIFO would otherwise wait for the test's ceiling.
+// Ends the process, the fault named, when a load (on a FIFO, say) hangs.
 template <typename Load> void withinSeconds(const std::string& fault, Load load) {
     std::atomic<bool> finished{false};
     std::thread watcher([&] {
@@ -169,9 +163,8 @@ protected:
     std::unique_ptr<OffscreenTarget> target;
 };
 
-// Inputs that show a fault inside Assimp that nothing on our side can avoid
-// (the README's known limits): its Collada reader loses what it had read of
-// a document with a number broken inside a source array. ORVANE_FUZZ_KNOWN=1
+// Assimp faults we cannot avoid (the README's known limits): its Collada reader
+// loses a document with a number broken in a source array. ORVANE_FUZZ_KNOWN=1
 // runs them too.
 const std::set<unsigned> libraryFaults = {112, 175, 203, 246, 281};
 
@@ -186,16 +179,13 @@ TEST_F(HostileFiles, MutatedModelsAndImagesLoadAndDrawOrFailCleanly) {
 
     const unsigned first = setting("ORVANE_FUZZ_FIRST", 0);
     const unsigned inputs = setting("ORVANE_FUZZ_INPUTS", 300);
-    const bool campaign = std::getenv("ORVANE_FUZZ_INPUTS") != nullptr;
     const bool known = std::getenv("ORVANE_FUZZ_KNOWN") != nullptr;
     CapturedOutput quiet;
     for (unsigned input = first; input < first + inputs; ++input) {
         if (libraryFaults.count(input) != 0 && !known) {
             continue;
         }
-        if (campaign) {
-            std::cerr << "input " << input << std::endl;
-        }
+        std::cerr << "input " << input << std::endl;
         std::mt19937 random(input);
         const std::size_t which = random() % files.size();
         writeFile(files[which], mutate(random, originals[which], files[which] == model));
@@ -226,30 +216,27 @@ TEST_F(HostileFiles, DocumentsThatWouldMisleadAssimpAreRefusedBeforeItReadsThem)
         std::string document = model;
         return document.insert(document.find(after) + std::strlen(after), text);
     };
-    const struct {
-        const char* fault;
-        std::string document;
-    } cases[] = {
+    const std::pair<const char*, std::string> cases[] = {
         {"a source array's count of nan", withValue("<float_array", "count", "nan")},
         {"an accessor's absurd stride", withValue("<accessor", "stride", "99999999999")},
         {"a decimal point in an index list", withText("<p>", "0.5 ")},
         {"a decimal point behind a comment in an index list", withText("<p>", "<!--x-->0.5 ")},
         {"a decimal point in CDATA in an index list", withText("<p>", "<![CDATA[0.5 ]]>")},
     };
-    for (const auto& c : cases) {
-        std::cerr << "Loading a model with " << c.fault << std::endl; // named even by a crash
-        writeFile("hostile.dae", c.document);
+    for (const auto& [fault, document] : cases) {
+        std::cerr << "Loading a model with " << fault << std::endl; // named even by a crash
+        writeFile("hostile.dae", document);
         peakMegabytes();
         CapturedOutput output;
         orvane::scene::ImportObject(glm::mat4(1.0f), "hostile.dae").draw();
         EXPECT_EQ(output.lines(), std::vector<std::string>{"Failed to load the scene: hostile.dae"})
-            << c.fault;
-        EXPECT_LT(peakMegabytes(), 512) << c.fault << ": Assimp read it";
+            << fault;
+        EXPECT_LT(peakMegabytes(), 512) << fault << ": Assimp read it";
     }
 }
 
-// Opening a FIFO waits for a writer that never comes; a folder or a device
-// is no model or image either. Each is a failed load, at once.
+// Opening a FIFO waits for a writer that never comes; a folder or device is
+// no file either. Each is a failed load, at once.
 TEST_F(HostileFiles, OnlyARegularFileIsReadAsAModelOrAnImage) {
     ASSERT_EQ(mkfifo("fifo.png", 0600), 0);
     fs::create_directory("folder.png");

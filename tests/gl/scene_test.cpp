@@ -1,6 +1,5 @@
-// The scene as the viewer builds it, in a hidden context: the camera placed
-// where a check needs it and each frame a chosen dt, so every picture is the
-// same on every machine.
+// The scene as the viewer builds it: camera placed and dt chosen, so every
+// picture is the same on every machine.
 #include "app/frame_loop.h"
 #include "app/scene.h"
 #include "camera/camera.h"
@@ -26,12 +25,8 @@ using orvane::theScene;
 
 constexpr float pi = 3.1415927f;
 
-// The clear colour (0.3, 0.5, 1.0); grass; the rocket's paint, as red as
-// nothing else in the scene; the crate emblem's teal or orange; the
-// rocket's cream hull, lit or in shade.
-const auto isSky = [](const Rgba& p) {
-    return std::abs(p[0] - 77) <= 2 && std::abs(p[1] - 128) <= 2 && p[2] >= 253;
-};
+// Grass; the rocket's paint, as red as nothing else; the crate emblem's teal
+// or orange; the rocket's cream hull, lit or in shade.
 const auto isGrass = [](const Rgba& p) { return p[1] > p[0] + 10 && p[1] > p[2] + 25; };
 const auto isRed = [](const Rgba& p) { return p[0] > 60 && p[0] > 2 * p[1] && p[0] > 2 * p[2]; };
 const auto isEmblem = [](const Rgba& p) {
@@ -109,9 +104,8 @@ TEST_F(ScenePicture, TheModelStandsAtTenWithItsOwnTextures) {
     EXPECT_GT(count(560, 220, 720, 470, isCream), 2000);
 }
 
-// The view stays where the last flying frame left it, the cube first turns
-// two frames after the capture, and 0.9 s later its one-colour -x side, a
-// quarter turn round, faces the camera where the image was.
+// The cube turns two frames after the capture; 0.9 s later its plain -x side
+// faces the unmoved camera where the image was.
 TEST_F(ScenePicture, TheCubeShowsItsImageUntilCapturedThenTurnsItsPlainSideToTheView) {
     start();
     frame({0.0f, 2.0f, 3.5f}, pi, -0.5f, 0.0);
@@ -132,11 +126,9 @@ TEST_F(ScenePicture, TheCubeShowsItsImageUntilCapturedThenTurnsItsPlainSideToThe
     EXPECT_LE(spread(600, 400, 680, 420), 2);
 }
 
-// Looking down, grass fills the view. From a corner 2 units up, looking
-// level along the diagonal, the ground runs on for fifty units, but ground
-// at the far plane, 20 units ahead, shows 2 / 20 / tan(30 degrees) x 384 =
-// 66 rows below the middle; above, where ground up to 30 units ahead would
-// be, only sky.
+// From a corner 2 units up, looking level along the diagonal, ground at the
+// far plane (20 ahead) shows 2 / 20 / tan(30 degrees) x 384 = 66 rows below
+// the middle; above, where ground up to 30 ahead would be, only sky.
 TEST_F(ScenePicture, TheGroundShowsTheGrassUpToTheFarPlane) {
     start();
     frame({-8.0f, 3.0f, 8.0f}, pi * 0.75f, -0.9f, 0.0);
@@ -147,16 +139,13 @@ TEST_F(ScenePicture, TheGroundShowsTheGrassUpToTheFarPlane) {
     EXPECT_EQ(count(0, 454, 1280, 480, isGrass), 1280 * 26);
 }
 
-// Looking out past the edge of the ground only sky is behind the flyer; the
-// same look from inside has the ground behind it, which is drawn after the
-// flyer and must not cover it. The flyer wears the crate's image, whose
-// emblem's teal and orange show on it, and nothing of the grass.
+// Past the ground's edge only sky is behind the flyer; from inside, the
+// ground, drawn after it, must not cover it. It wears the crate's image.
 TEST_F(ScenePicture, TheFlyerHangsBelowAndAheadWearsTheCratesImageAndHidesTheGround) {
     start();
     frame({0.0f, 5.0f, -19.9f}, pi, -0.3f, 0.0);
     const std::vector<Rgba> alone = target->picture();
-    const int flyer = static_cast<int>(
-        std::count_if(alone.begin(), alone.end(), [](const Rgba& p) { return !isSky(p); }));
+    const int flyer = 1280 * 768 - count(0, 0, 1280, 768, isSky);
     EXPECT_GT(flyer, 30000);
     EXPECT_GT(count(0, 0, 1280, 768, isEmblem), 1000) << "not the crate's image";
     EXPECT_LT(count(0, 0, 1280, 768, isGrass), 100) << "grass on the flyer";
@@ -173,8 +162,8 @@ TEST_F(ScenePicture, TheFlyerHangsBelowAndAheadWearsTheCratesImageAndHidesTheGro
     EXPECT_LT(covered, flyer / 20);
 }
 
-// Whatever of its data is missing or broken, set-up says so in order and
-// goes on, and every material still has a texture of its own.
+// Set-up names every missing or broken file in order and goes on; every
+// material still has a texture of its own.
 TEST_F(ScenePicture, SetUpReportsEveryMissingOrBrokenFileInOrderAndGoesOn) {
     const std::string model = "Models/Untitled/models/Untitled.dae";
     const std::string hull = "Models/Untitled/models/textures/hull.png";
@@ -187,8 +176,7 @@ TEST_F(ScenePicture, SetUpReportsEveryMissingOrBrokenFileInOrderAndGoesOn) {
         std::vector<std::string> removed;
         std::vector<std::string> lines;
     } cases[] = {
-        // The plinth's material names no image and falls back to the cube's,
-        // and so does the one whose own image is missing.
+        // The plinth's imageless material and the one whose image is missing use the cube's.
         {"images",
          {paint, cube, grass},
          {"4", hull, "Loaded texture '" + hull + "'", paint, failed,
@@ -218,8 +206,7 @@ TEST_F(ScenePicture, SetUpReportsEveryMissingOrBrokenFileInOrderAndGoesOn) {
     }
 }
 
-// Each object owns its OpenGL names, and teardown leaves none behind. Every
-// test runs in a process of its own, so none may be alive before set-up.
+// Every test runs in a process of its own, so no name is alive before set-up.
 TEST_F(ScenePicture, TeardownDeletesEveryNameSetUpMade) {
     const auto living = [] {
         GLuint alive = 0;

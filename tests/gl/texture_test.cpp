@@ -1,6 +1,5 @@
-// Image files through DevIL into textures, in a hidden context: what each
-// prints, whether it loads, what OpenGL holds. The images are written at
-// test time, through DevIL's own savers where it has one.
+// Image files through DevIL into textures, written at test time, through
+// DevIL's own savers where it has one.
 #include "gfx/texture.h"
 #include "support/files.h"
 #include "support/gl_context.h"
@@ -56,19 +55,16 @@ std::string fitsOfOneDouble() {
     return header + std::string("\x3f\xe0", 2) + std::string(2878, '\0');
 }
 
-// Every pixel format and sample type DevIL hands back reaches OpenGL as one
-// the core profile takes, rows of any length come through whole, and an
-// image DevIL cannot read or convert is a failed load, shown black. Each
-// texture is kept, so that each is one more, and each is left bound on unit 0.
-// Each file is named for its case.
+// Every format and sample type reaches OpenGL as one the core profile takes,
+// rows of any length whole; what DevIL cannot read or convert fails, shown
+// black. Each texture is kept, so each is a new one, left bound on unit 0.
 TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
     Bytes ramp(5 * 3 * 3);
     for (std::size_t i = 0; i < ramp.size(); ++i) {
         ramp[i] = static_cast<unsigned char>(i * 37 + 11);
     }
     const std::string png = readFile(save("rows-of-15-bytes.png", 5, 3, IL_RGB, ramp));
-    // DevIL writes the signature and the header chunk (33 bytes in all), text
-    // chunks and the image data, then IEND: the last 12 bytes.
+    // The signature and header chunk are 33 bytes; IEND is the last 12.
     const std::string data = png.substr(0, png.size() - 12);
     const std::string end = png.substr(png.size() - 12);
     const std::string oneRow = readFile(save("one-row.png", 5, 1, IL_RGB, Bytes(15)));
@@ -94,8 +90,7 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         {save("palette.png", 3, 1, IL_COLOUR_INDEX, {2, 0, 1}, {255, 0, 0, 0, 255, 0, 0, 0, 255}),
          true,
          {0, 0, 255, 255, 0, 0, 0, 255, 0}},
-        // No colour in the file, and the alpha is not kept: black, as with
-        // alpha uploaded into RGB.
+        // No colour in the file, and its alpha not kept: black.
         {save("alpha-only.vtf", 2, 2, IL_ALPHA, {0, 80, 160, 255}), true, Bytes(12, 0)},
         {write("doubles.fits", fitsOfOneDouble()), true, {}},
         // DevIL reads it and cannot convert it.
@@ -105,8 +100,7 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
         {folder.path() / "missing.png", false, black},
         {write("not-an-image.png", "this is not an image\n"), false, black},
         {write("signature-and-header-only.png", png.substr(0, 33)), false, black},
-        // libpng reads what follows the image data once DevIL has the rows,
-        // so none of this keeps it from loading whole.
+        // Read by libpng after DevIL has the rows: none keeps it from loading.
         {write("no-iend.png", data), true, ramp},
         {write("iend-cut-short.png", data + end.substr(0, 6)), true, ramp},
         {write("iend-failing-its-checksum.png", data + end.substr(0, 11) + "!"), true, ramp},

@@ -20,8 +20,7 @@ namespace orvane::test {
 
 namespace fs = std::filesystem;
 
-// A new folder in the system's temporary folder, removed with everything in
-// it. mkdtemp without POSIX: a random name, taken only if nobody has it yet.
+// A new temporary folder, removed with its contents. mkdtemp without POSIX.
 class TempDir {
 public:
     TempDir() {
@@ -91,9 +90,8 @@ inline std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-// Standard output from construction to lines(), or to the end. Its
-// descriptor itself goes to a file for the while, so that whatever the code
-// under test writes, through any stream, is caught.
+// Standard output until lines(): its descriptor goes to a file, so that
+// whatever is written, through any stream, is caught.
 class CapturedOutput {
 public:
     CapturedOutput() : savedOutput(dup(1)) {

@@ -1,5 +1,4 @@
-// One hidden OpenGL 3.3 core context for a whole test program, opened the
-// way the viewer opens its own, and two questions to OpenGL about its state.
+// One hidden OpenGL 3.3 core context per test program, opened as the viewer's.
 #pragma once
 
 #include "app/frame_loop.h"

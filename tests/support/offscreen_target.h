@@ -1,15 +1,20 @@
-// A framebuffer of our own to draw into and read back, so that GL tests never
-// depend on what a hidden window's default framebuffer keeps.
+// A framebuffer of our own, never what a hidden window's default one keeps.
 #pragma once
 
 #include "gfx/gl.h"
 
 #include <array>
+#include <cstdlib>
 #include <vector>
 
 namespace orvane::test {
 
 using Rgba = std::array<unsigned char, 4>;
+
+// The clear colour (0.3, 0.5, 1.0).
+inline bool isSky(const Rgba& p) {
+    return std::abs(p[0] - 77) <= 2 && std::abs(p[1] - 128) <= 2 && p[2] >= 253;
+}
 
 class OffscreenTarget {
 public:

@@ -1,8 +1,6 @@
 #!/bin/sh
-# Runs a test program on a virtual display of its own, whatever DISPLAY says,
-# so that no test reaches the developer's screen, pointer or focus and tests
-# running at once never share one. Xvfb takes the first free display number
-# and tells it (-displayfd); it ends with the program.
+# Runs a test program on a virtual display of its own, whatever DISPLAY says: never
+# the developer's screen, pointer or focus, and never shared with another test.
 fifo=$(mktemp -u) && mkfifo -m 600 "$fifo" || exit 1
 Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
 server=$!

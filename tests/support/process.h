@@ -1,7 +1,5 @@
-// A program run as a child for a test: in a folder of the test's choosing,
-// in a process group of its own, and either its output kept in files
-// (standard input not a terminal) or a terminal of its own that the test
-// types on and reads, as a person would.
+// A child program in a folder and process group of its own: its output kept
+// in files, or a terminal of its own that the test types on and reads.
 #pragma once
 
 #include "support/files.h"
@@ -30,8 +28,7 @@ public:
         }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        // Opened first in a session of its own, the terminal becomes the one
-        // that session is controlled by, as a shell's job is by the shell's.
+        // Opened first in a new session, the terminal becomes its controlling one.
         posix_spawn_file_actions_addopen(&actions, 0, tty < 0 ? "/dev/null" : ptsname(user),
                                          tty < 0 ? O_RDONLY : O_RDWR, 0);
         if (tty < 0) {
@@ -95,8 +92,7 @@ public:
         return tty < 0 ? readFile(files.path() / "out") : shown;
     }
     std::string errors() const { return readFile(files.path() / "err"); }
-    // With a terminal: the side a person types on and reads, and the
-    // terminal as the program has it (its settings, its input queue).
+    // With a terminal: the side a person uses, and the program's side.
     int keyboard() const { return user; }
     int terminal() const { return tty; }
 

@@ -1,5 +1,4 @@
-// The flying camera's frame step without a window: the capture box, the
-// height and x/z limits, and a recorded flight for every rounding step.
+// The flying camera's frame step, without a window.
 #include "camera/camera_step.h"
 
 #include <gtest/gtest.h>
@@ -29,8 +28,8 @@ Camera cameraAt(const glm::vec3& position, float horizontalAngle = 3.14f, bool t
     return camera;
 }
 
-// The surface counts as inside, and inside nothing changes, not even the
-// mouse; a hair beyond it the camera flies and the mouse goes to the centre.
+// Inside, the surface included, nothing changes, not even the mouse; a hair
+// beyond, the camera flies and the mouse goes to the centre.
 TEST(CameraStep, InsideTheCaptureBoxNothingChanges) {
     const float beyond = std::nextafter(2.5f, 3.0f);
     const std::pair<glm::vec3, bool> cases[] = {
@@ -51,8 +50,7 @@ TEST(CameraStep, InsideTheCaptureBoxNothingChanges) {
     }
 }
 
-// At or beyond a height limit the camera flies level, and since the limit is
-// tested before the shift along up, an up-shift at the top passes it.
+// At a height limit it flies level; the limit is tested before the up-shift.
 TEST(CameraStep, AtTheHeightLimitsItFliesLevel) {
     for (const float height : {1.0f, 0.5f, 10.0f, 12.0f}) {
         SCOPED_TRACE(height);
@@ -64,9 +62,8 @@ TEST(CameraStep, AtTheHeightLimitsItFliesLevel) {
     }
 }
 
-// x and z are bounded each on its own and a candidate on the bound is
-// refused; a sideways shift that would cross a wall is dropped whole. Past
-// a limit (the shift along up can tilt it there) only moves back in count.
+// x and z each on its own, a candidate on the bound refused, a shift that
+// would cross a wall dropped whole; past a limit only moves back in count.
 TEST(CameraStep, MovesOntoOrPastTheLimitsAreRefusedAndOnlyMovesBackInTaken) {
     const struct {
         const char* name;
@@ -98,11 +95,9 @@ TEST(CameraStep, MovesOntoOrPastTheLimitsAreRefusedAndOnlyMovesBackInTaken) {
     }
 }
 
-// Every float and double step rounds where it does; fused, reordered or
-// scaled otherwise by the frame time, some step rounds differently and the
-// last bits of where a flight ends change. The flight turns both ways at
-// frame times that vary, holds each speed key to the top speed and shifts
-// by movements of every size. Recorded from this flight.
+// Fused, reordered or otherwise scaled by dt, some step rounds differently and
+// the last bits change. Turns both ways at varying dt, each speed key to the
+// top speed, shifts of every size. Recorded from this flight.
 TEST(CameraStep, ARecordedFlightEndsExactlyWhereItDid) {
     Camera camera;
     for (int frame = 0; frame < 240; ++frame) {

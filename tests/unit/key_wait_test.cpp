@@ -1,6 +1,5 @@
-// The wait for a key after a fatal error, met through a terminal of its own
-// as a person meets it: the viewer without a display fails at once. Each
-// step normally takes milliseconds, so a broken wait fails in seconds.
+// The key wait after a fatal error (no display), on a terminal of its own.
+// Each step takes milliseconds, so a broken wait fails in seconds.
 #include "support/process.h"
 #include "support/wait.h"
 
@@ -46,9 +45,8 @@ struct WaitingViewer {
         ASSERT_EQ(write(viewer.keyboard(), keys.data(), keys.size()),
                   static_cast<ssize_t>(keys.size()));
     }
-    // The rest of a key, typed while the viewer waits for it after the first
-    // byte: it is held still (stopped) from when it is seen waiting until the
-    // rest is on its terminal. False when it had stopped waiting by then.
+    // The rest of a key, typed while the viewer, stopped, waits for it.
+    // False when it had stopped waiting by then.
     bool typeRestInTime(const std::string& rest) {
         const pid_t id = viewer.id();
         const auto waitsForRest = [&] { return settingsOf(viewer).c_cc[VMIN] == 0; };
@@ -88,9 +86,8 @@ struct WaitingViewer {
     }
 };
 
-// An arrow sends three bytes, the rest here while the viewer waits for it,
-// as over a slow link; Ctrl-C would end a process in line mode; Ctrl-S and
-// Ctrl-Q would stop and start its output. None may reach the shell.
+// An arrow's bytes apart, as over a slow link; Ctrl-C would end a process in
+// line mode; Ctrl-S and Ctrl-Q would stop and start its output.
 TEST(KeyWait, AnyKeyEndsItWithStatus255AndLeavesTheTerminalAsItWasWithNothingQueued) {
     for (const std::string key : {"\x1b[A", "\x03", "\x13", "\x11"}) {
         SCOPED_TRACE(testing::PrintToString(key));
