@@ -22,10 +22,13 @@ fi
 # The system's own list stays as it is: a file of ours repeats its entries
 # for source packages, with the same archive, suites and components.
 system_sources=/etc/apt/sources.list.d/debian.sources
-source_entries=/etc/apt/sources.list.d/orvane-deb-src.sources
-wanted_entries=""
 if [ -f "$system_sources" ]; then
+    source_entries=/etc/apt/sources.list.d/orvane-deb-src.sources
     wanted_entries=$(sed -e 's/^Types:.*/Types: deb-src/' "$system_sources")
+else
+    # The one-line format, as a minimal system (debootstrap's) has it.
+    source_entries=/etc/apt/sources.list.d/orvane-deb-src.list
+    wanted_entries=$(sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list 2>/dev/null || true)
 fi
 sources_changed=false
 if [ -n "$wanted_entries" ] && [ "$(cat "$source_entries" 2>/dev/null)" != "$wanted_entries" ]; then
