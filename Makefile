@@ -41,7 +41,7 @@ bench: deps
 # (once, into build-windows/deps), its unit and gl tests under Wine, and the
 # Linux build's end-to-end tests driving the Windows viewer under Wine. On a
 # virtual display of its own, like the benchmark.
-WINDOWS_VIEWER := $(CURDIR)/scripts/wine-run.sh $(CURDIR)/build-windows/orvane.exe
+WINDOWS_VIEWER := $(CURDIR)/scripts/wine-run.sh --own-session $(CURDIR)/build-windows/orvane.exe
 
 deps-windows:
 	scripts/install-windows-deps.sh
