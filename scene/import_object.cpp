@@ -39,6 +39,7 @@ constexpr GLuint normalLocation = 2;
 
 // Assimp opens whatever is at a path, and blocks on a FIFO until a writer
 // comes; through this it reads regular files only.
+// Assimp's own stream, on a file opened our way (its constructor is protected).
 class RegularFileStream : public Assimp::DefaultIOStream {
 public:
     RegularFileStream(std::FILE* file, const std::string& path) : DefaultIOStream(file, path) {}
