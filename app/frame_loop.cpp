@@ -3,9 +3,12 @@
 
 #include "app/scene.h"
 #include "app/viewport.h"
+#include "files/decoder.h"
 #include "gfx/gl.h"
 #include "window/window.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <iostream>
 
 namespace orvane {
@@ -26,6 +29,24 @@ void fetchEntryPoints() {
         reinterpret_cast<PFNGLDELETEVERTEXARRAYSPROC>(getProcAddress("glDeleteVertexArrays"));
     __glewGenerateMipmap =
         reinterpret_cast<PFNGLGENERATEMIPMAPPROC>(getProcAddress("glGenerateMipmap"));
+}
+
+// While a file decodes the window keeps answering, and an Escape or a close
+// request then ends the run as it would in a frame: the load is given up,
+// and no file is read after it.
+bool answerWindow() {
+    window::processEvents();
+    if (window::isKeyDown(window::Key::Escape)) {
+        window::requestClose();
+    }
+    return window::isOpen();
+}
+
+// No image larger than the context can hold is taken.
+void limitImagesToTheContext() {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    files::limitImageSide(static_cast<std::uint32_t>(std::max(largest, 1)));
 }
 
 } // namespace
@@ -57,11 +78,15 @@ StartupFailure openWindowAndContext(bool visible) {
         return StartupFailure::Glew;
     }
     fetchEntryPoints();
+    limitImagesToTheContext();
     return StartupFailure::None;
 }
 
 void startScene() {
+    files::whileWaiting(answerWindow);
     setupScene();
+    // Every file is read: the decoder ends.
+    files::finishReading();
     glClearColor(0.3f, 0.5f, 1.0f, 0.0f);
     // The window as opened; from the first frame on the viewport follows the
     // framebuffer, whose size the desktop may already have changed.

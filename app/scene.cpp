@@ -4,6 +4,7 @@
 
 #include "camera/camera.h"
 #include "camera/camera_controller.h"
+#include "files/decoder.h"
 #include "gfx/gl.h"
 #include "gfx/shader_program.h"
 #include "gfx/texture.h"
@@ -21,6 +22,10 @@ namespace orvane {
 Scene theScene;
 
 namespace {
+
+constexpr const char* modelPath = "Models/Untitled/models/Untitled.dae";
+constexpr const char* companionCubePath = "Textures/CompanionCube.png";
+constexpr const char* grassPath = "Textures/GrassTexture.png";
 
 glm::mat4 importObjectPlacement() {
     glm::mat4 placement = glm::scale(glm::mat4(1.0f), glm::vec3(0.1f, 0.1f, 0.1f));
@@ -50,6 +55,10 @@ template <typename T> void release(T*& object) {
 } // namespace
 
 void setupScene() {
+    // Decoded while the shaders compile and the fixed meshes go up.
+    files::prefetchModel(modelPath);
+    files::prefetchImage(companionCubePath);
+    files::prefetchImage(grassPath);
     window::setTitle("Orvane");
     glEnable(GL_DEPTH_TEST);
     window::disableCursor();
@@ -60,8 +69,7 @@ void setupScene() {
     theScene.flieger =
         new scene::Flieger(glm::translate(glm::mat4(1.0f), glm::vec3(4.0f, 5.0f, 0.0f)));
     theScene.terrain = new scene::Terrain(glm::mat4(1.0f));
-    theScene.importObject =
-        new scene::ImportObject(importObjectPlacement(), "Models/Untitled/models/Untitled.dae");
+    theScene.importObject = new scene::ImportObject(importObjectPlacement(), modelPath);
     const GLuint program = theScene.shaderProgram->program;
     glUseProgram(program);
     const glm::mat4 projection = glm::perspective(glm::radians(60.0f), 1.6666666f, 0.1f, 20.0f);
@@ -69,8 +77,8 @@ void setupScene() {
     theScene.viewMatrixLocation = glGetUniformLocation(program, "viewMatrix");
     theScene.modelMatrixLocation = glGetUniformLocation(program, "modelMatrix");
     uploadMatrix(theScene.projectionMatrixLocation, projection);
-    theScene.companionCubeTexture = new Texture("Textures/CompanionCube.png");
-    theScene.grassTexture = new Texture("Textures/GrassTexture.png");
+    theScene.companionCubeTexture = new Texture(companionCubePath);
+    theScene.grassTexture = new Texture(grassPath);
 }
 
 void updateScene(double dt) {

@@ -3,33 +3,17 @@
 #include "scene/import_object.h"
 
 #include "app/scene.h"
-#include "gfx/image_files.h"
+#include "files/decoder.h"
 #include "gfx/texture.h"
 #include "scene/model_loading.h"
 
-#include <assimp/DefaultIOStream.h>
-#include <assimp/DefaultIOSystem.h>
-#include <assimp/Importer.hpp>
-#include <assimp/material.h>
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
 #include <cstdio>
-#include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
 #include <iostream>
 #include <memory>
-#include <optional>
-#include <sys/stat.h>
 
 namespace orvane::scene {
 namespace {
-
-// Tangent space, joined vertices, triangles, and one primitive type per
-// mesh: 0x800B. Nothing else, so no normals are made up and the node
-// transformations are not baked into the vertices.
-constexpr unsigned int importSteps = aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices |
-                                     aiProcess_Triangulate | aiProcess_SortByPType;
-static_assert(importSteps == 0x800B, "the import steps are fixed");
 
 constexpr const char* fallbackTexturePath = "Textures/CompanionCube.png";
 
@@ -37,50 +21,10 @@ constexpr GLuint positionLocation = 0;
 constexpr GLuint uvLocation = 1;
 constexpr GLuint normalLocation = 2;
 
-// Assimp opens whatever is at a path, and blocks on a FIFO until a writer
-// comes; through this it reads regular files only.
-// Assimp's own stream, on a file opened our way (its constructor is protected).
-class RegularFileStream : public Assimp::DefaultIOStream {
-public:
-    RegularFileStream(std::FILE* file, const std::string& path) : DefaultIOStream(file, path) {}
-};
-
-class RegularFilesOnly : public Assimp::DefaultIOSystem {
-public:
-    using DefaultIOSystem::Exists;
-    bool Exists(const char* path) const override {
-        std::FILE* file = openRegularFile(path);
-        return file != nullptr && std::fclose(file) == 0;
-    }
-
-    Assimp::IOStream* Open(const char* path, const char* mode) override {
-        std::FILE* file = std::strchr(mode, 'r') != nullptr ? openRegularFile(path) : nullptr;
-        return file != nullptr ? new RegularFileStream(file, path) : nullptr;
-    }
-};
-
-// The whole file, when it is a regular file.
-std::optional<std::string> readRegularFile(const std::string& path) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openRegularFile(path.c_str()),
-                                                               std::fclose);
-    if (!file) {
-        return std::nullopt;
-    }
-    // Sized once: growing a string of a large model would hold two copies.
-    struct stat status {};
-    std::string contents;
-    if (fstat(fileno(file.get()), &status) == 0) {
-        contents.resize(static_cast<std::size_t>(status.st_size));
-    }
-    contents.resize(std::fread(contents.data(), 1, contents.size(), file.get()));
-    return contents;
-}
-
-// The document is checked, and freed, before Assimp reads it again: the two
-// never take memory at once.
-bool assimpCanReadSafely(const std::string& path) {
-    std::optional<std::string> document = readRegularFile(path);
-    return document && colladaIsSafeToRead(std::move(*document));
+// A material's texture, looked up under the model's directory exactly as the
+// file names it.
+std::string texturePath(const std::string& directory, const std::string& named) {
+    return directory + "/" + named;
 }
 
 const void* byteOffset(std::size_t bytes) {
@@ -143,45 +87,41 @@ void ImportObject::drawMesh(const ModelMesh& mesh) {
 }
 
 void ImportObject::loadFile(const std::string& path) {
-    Assimp::Importer importer;
-    importer.SetIOHandler(new RegularFilesOnly); // the importer owns it
-    const aiScene* scene =
-        assimpCanReadSafely(path) ? importer.ReadFile(path.c_str(), importSteps) : nullptr;
-    if (scene == nullptr) {
+    std::optional<files::ModelData> scene = files::readModel(path);
+    if (!scene) {
         std::cout << "Failed to load the scene: " << path << std::endl;
         return;
     }
     buildFromScene(*scene, path);
 }
 
-void ImportObject::buildFromScene(const aiScene& scene, const std::string& path) {
-    const unsigned int meshCount = scene.mMeshes == nullptr ? 0 : scene.mNumMeshes;
-    const unsigned int materialCount = scene.mMaterials == nullptr ? 0 : scene.mNumMaterials;
-    meshes = std::vector<ModelMesh>(meshCount);
-    materialTextures = std::vector<std::unique_ptr<Texture>>(materialCount);
+void ImportObject::buildFromScene(files::ModelData& scene, const std::string& path) {
+    meshes = std::vector<ModelMesh>(scene.meshes.size());
+    materialTextures = std::vector<std::unique_ptr<Texture>>(scene.diffuseTextures.size());
     std::cout << meshes.size() << std::endl;
-    for (unsigned int i = 0; i < meshCount; ++i) {
-        if (scene.mMeshes[i] != nullptr) {
-            convertMesh(i, *scene.mMeshes[i]);
-        }
+    // The decoder reads the materials' images while the meshes go up.
+    const std::string directory = modelDirectory(path);
+    for (const std::optional<std::string>& named : scene.diffuseTextures) {
+        files::prefetchImage(named ? texturePath(directory, *named) : fallbackTexturePath);
+    }
+    for (std::size_t i = 0; i < meshes.size(); ++i) {
+        convertMesh(static_cast<unsigned int>(i), std::move(scene.meshes[i]));
     }
     loadMaterialTextures(scene, path);
 }
 
-void ImportObject::convertMesh(unsigned int index, const aiMesh& mesh) {
-    meshes[index].materialIndex = mesh.mMaterialIndex;
-    std::vector<ModelVertex> vertices;
-    std::vector<std::uint32_t> indices;
-    collectVertices(mesh, vertices);
-    collectTriangleIndices(mesh, indices);
-    meshes[index].upload(vertices, indices);
+// The mesh's data is freed as soon as it is on the GPU.
+void ImportObject::convertMesh(unsigned int index, files::MeshData mesh) {
+    meshes[index].materialIndex = mesh.materialIndex;
+    meshes[index].upload(mesh.vertices, mesh.indices);
 }
 
-void ImportObject::loadMaterialTextures(const aiScene& scene, const std::string& path) {
+void ImportObject::loadMaterialTextures(const files::ModelData& scene, const std::string& path) {
     const std::string directory = modelDirectory(path);
     for (std::size_t m = 0; m < materialTextures.size(); ++m) {
-        if (scene.mMaterials[m] != nullptr) {
-            materialTextures[m] = loadDiffuseTexture(*scene.mMaterials[m], directory);
+        if (scene.diffuseTextures[m]) {
+            materialTextures[m] =
+                loadDiffuseTexture(texturePath(directory, *scene.diffuseTextures[m]));
         }
         // Every material gets a texture of its own, even when it is this one.
         if (!materialTextures[m]) {
@@ -190,21 +130,8 @@ void ImportObject::loadMaterialTextures(const aiScene& scene, const std::string&
     }
 }
 
-// The material's first diffuse texture, looked up under the model's
-// directory exactly as the file names it; null when the material names
-// none or it does not load.
-std::unique_ptr<Texture> ImportObject::loadDiffuseTexture(const aiMaterial& material,
-                                                          const std::string& directory) {
-    if (aiGetMaterialTextureCount(&material, aiTextureType_DIFFUSE) == 0) {
-        return nullptr;
-    }
-    aiString texturePath;
-    if (aiGetMaterialTexture(&material, aiTextureType_DIFFUSE, 0, &texturePath, nullptr, nullptr,
-                             nullptr, nullptr, nullptr, nullptr) != aiReturn_SUCCESS) {
-        return nullptr;
-    }
-    const std::string fullPath =
-        directory + "/" + std::string(texturePath.data, texturePath.length);
+// Null when it does not load.
+std::unique_ptr<Texture> ImportObject::loadDiffuseTexture(const std::string& fullPath) {
     auto texture = std::make_unique<Texture>(fullPath.c_str());
     if (texture->loaded) {
         std::printf("Loaded texture '%s'\n", fullPath.c_str());

@@ -1,7 +1,9 @@
-// The model read from a Collada file through Assimp, one GPU mesh per
-// imported mesh and one texture per material, turning about its own z axis.
+// The model read from a Collada file through Assimp (in the decoder), one GPU
+// mesh per imported mesh and one texture per material, turning about its own
+// z axis.
 #pragma once
 
+#include "files/file_data.h"
 #include "gfx/gl.h"
 #include "scene/model_mesh.h"
 #include "scene/scene_object.h"
@@ -9,10 +11,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-struct aiMaterial;
-struct aiMesh;
-struct aiScene;
 
 namespace orvane {
 class ShaderProgram;
@@ -44,11 +42,10 @@ public:
 
 private:
     void loadFile(const std::string& path);
-    void buildFromScene(const aiScene& scene, const std::string& path);
-    void convertMesh(unsigned int index, const aiMesh& mesh);
-    void loadMaterialTextures(const aiScene& scene, const std::string& path);
-    std::unique_ptr<Texture> loadDiffuseTexture(const aiMaterial& material,
-                                                const std::string& directory);
+    void buildFromScene(files::ModelData& scene, const std::string& path);
+    void convertMesh(unsigned int index, files::MeshData mesh);
+    void loadMaterialTextures(const files::ModelData& scene, const std::string& path);
+    static std::unique_ptr<Texture> loadDiffuseTexture(const std::string& fullPath);
     void drawMesh(const ModelMesh& mesh);
 };
 

@@ -7,8 +7,7 @@ packages=(
     # build
     g++ make cmake
     # libraries
-    libglfw3-dev libglew-dev libglm-dev libdevil-dev libassimp-dev zlib1g-dev
-    libpugixml-dev
+    libglfw3-dev libglew-dev libglm-dev libdevil-dev libassimp-dev
     # tests (X11 and XTest drive the viewer's window) and the benchmark
     libgtest-dev libx11-dev libxtst-dev libbenchmark-dev
     # OpenGL without a GPU: Mesa's llvmpipe

@@ -109,6 +109,18 @@ void swapBuffers() {
     glfwPollEvents();
 }
 
+void processEvents() {
+    double x = 0.0;
+    double y = 0.0;
+    glfwGetCursorPos(theWindow, &x, &y);
+    glfwPollEvents();
+    glfwSetCursorPos(theWindow, x, y);
+}
+
+void requestClose() {
+    glfwSetWindowShouldClose(theWindow, GLFW_TRUE);
+}
+
 // A close request only marks the window; it and its context stay until
 // terminate, so the teardown after the loop still has a context to release into.
 bool isOpen() {

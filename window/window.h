@@ -33,7 +33,12 @@ void setWindowSize(int width, int height);
 void getFramebufferSize(int& width, int& height);
 // Shows the frame and processes the window's pending events.
 void swapBuffers();
+// Processes the window's pending events between frames; the mouse reads as
+// not moved, as a frame would read it.
+void processEvents();
 bool isOpen();
+// As a close request from the desktop.
+void requestClose();
 void terminate();
 
 } // namespace orvane::window

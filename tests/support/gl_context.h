@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/frame_loop.h"
+#include "files/decoder.h"
 #include "gfx/gl.h"
 #include "window/window.h"
 
@@ -17,9 +18,11 @@ inline GLenum takeGlError() {
     return first;
 }
 
-// Opens the context on first use; false when the display has none to give.
+// Opens the context on first use, with the decoder of this build, as the
+// viewer would have it beside itself; false when the display has no context.
 inline bool ensureGlContext() {
     static const bool ready = [] {
+        files::decoderSettings().executable = ORVANE_DECODER_PATH;
         const bool opened = openWindowAndContext(false) == StartupFailure::None;
         if (opened) {
             std::atexit(window::terminate);
