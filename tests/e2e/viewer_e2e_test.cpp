@@ -1,6 +1,7 @@
 // The viewer as a process on the test program's own display. Each step waits
 // for what it needs to see, never a set time. ORVANE_VIEWER, when set, is the
 // viewer's command, a launcher such as wine in front allowed.
+#include "support/collada.h"
 #include "support/process.h"
 #include "support/wait.h"
 
@@ -44,9 +45,13 @@ bool isSky(const Rgb& p) {
 class Viewer : public ::testing::Test {
 protected:
     void SetUp() override {
+        copyRuntimeData(folder.path());
+        start();
+    }
+
+    void start() {
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         ASSERT_NE(x, nullptr) << "no display";
-        copyRuntimeData(folder.path());
         viewer = std::make_unique<Process>(viewerCommand(), folder.path());
         ASSERT_TRUE(waitUntil([&] { return (window = named("Orvane")) != 0; }, deadlineSeconds))
             << "no window: " << viewer->output() << viewer->errors();
@@ -77,6 +82,15 @@ protected:
             XDestroyImage(image);
         }
         return pixels;
+    }
+
+    void requestClose() const {
+        XEvent close{};
+        close.xclient = {
+            ClientMessage, 0, False, x, window, XInternAtom(x, "WM_PROTOCOLS", False), 32, {}};
+        close.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+        XSendEvent(x, window, False, NoEventMask, &close);
+        XFlush(x);
     }
 
     void tapEscape() const {
@@ -118,13 +132,7 @@ TEST_F(Viewer, OpensTheTitledWindowShowsSkyPrintsItsLinesAndEndsOnACloseRequest)
     XGetWindowAttributes(x, window, &size);
     EXPECT_EQ(std::pair(size.width, size.height), std::pair(1280, 768));
     EXPECT_TRUE(top.size() == 1280 && std::all_of(top.begin(), top.end(), isSky));
-    // As a window manager asks.
-    XEvent close{};
-    close.xclient = {
-        ClientMessage, 0, False, x, window, XInternAtom(x, "WM_PROTOCOLS", False), 32, {}};
-    close.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
-    XSendEvent(x, window, False, NoEventMask, &close);
-    XFlush(x);
+    requestClose(); // as a window manager asks
     expectEndsWithStatusZero();
     const std::string hull = "Models/Untitled/models/textures/hull.png";
     const std::string paint = "Models/Untitled/models/paint.png";
@@ -165,6 +173,58 @@ TEST_F(Viewer, AMouseMovedDownTurnsTheViewDown) {
     EXPECT_LT(after, before) << "the view turned up";
     tapEscape();
     expectEndsWithStatusZero();
+}
+
+// The decoders the viewer has started, as its process group holds them (a
+// launcher such as Wine runs them under names of its own, the decoder's in
+// their command line).
+std::vector<pid_t> decodersOf(pid_t viewer) {
+    std::vector<pid_t> decoders;
+    for (const fs::directory_entry& process : fs::directory_iterator("/proc")) {
+        const pid_t id = std::atoi(process.path().filename().c_str());
+        std::string command = readFile(process.path() / "cmdline");
+        if (id > 0 && id != viewer && getpgid(id) == viewer &&
+            command.find("orvane-decoder") != std::string::npos) {
+            decoders.push_back(id);
+        }
+    }
+    return decoders;
+}
+
+// Its model would keep the decoder busy for minutes: Assimp triangulating a
+// polygon of 200,000 corners.
+class ViewerLoading : public Viewer {
+protected:
+    void SetUp() override {
+        copyRuntimeData(folder.path());
+        writeFile(folder.path() / "Models/Untitled/models/Untitled.dae", polygonOf(200000));
+    }
+};
+
+TEST_F(ViewerLoading, AnEscapeOrACloseRequestEndsALongLoadAndTheRunWithNoDecoderLeft) {
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "a close request");
+        start();
+        std::vector<pid_t> decoders;
+        ASSERT_TRUE(waitUntil([&] { return !(decoders = decodersOf(viewer->id())).empty(); },
+                              deadlineSeconds))
+            << "no decoder";
+        if (escape) {
+            tapEscape();
+        } else {
+            requestClose();
+        }
+        expectEndsWithStatusZero();
+        // The load given up, and every file after it: no decoder's deadline passed.
+        EXPECT_EQ(splitLines(viewer->output()),
+                  (std::vector<std::string>{
+                      "Failed to load the scene: Models/Untitled/models/Untitled.dae",
+                      "Textures/CompanionCube.png", "Texture loading failed",
+                      "Textures/GrassTexture.png", "Texture loading failed"}));
+        for (const pid_t decoder : decoders) {
+            EXPECT_NE(kill(decoder, 0), 0) << "a decoder is left: " << decoder;
+        }
+    }
 }
 
 const char* const goodVertex = R"(#version 330 core

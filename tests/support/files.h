@@ -90,19 +90,19 @@ inline std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-// Standard output until lines(): its descriptor goes to a file, so that
-// whatever is written, through any stream, is caught.
+// Standard output (or another descriptor) until lines(): it goes to a file,
+// so that whatever is written, through any stream, is caught.
 class CapturedOutput {
 public:
-    CapturedOutput() : savedOutput(dup(1)) {
+    explicit CapturedOutput(int descriptor = 1) : captured(descriptor), saved(dup(descriptor)) {
         std::cout.flush();
         std::fflush(stdout);
         const int file = open((folder.path() / "out").string().c_str(), O_WRONLY | O_CREAT, 0600);
-        dup2(file, 1);
+        dup2(file, captured);
         close(file);
     }
     ~CapturedOutput() {
-        if (savedOutput >= 0) {
+        if (saved >= 0) {
             lines();
         }
     }
@@ -111,15 +111,16 @@ public:
     std::vector<std::string> lines() {
         std::cout.flush();
         std::fflush(stdout);
-        dup2(savedOutput, 1);
-        close(savedOutput);
-        savedOutput = -1;
+        dup2(saved, captured);
+        close(saved);
+        saved = -1;
         return splitLines(readFile(folder.path() / "out"));
     }
 
 private:
     TempDir folder;
-    int savedOutput;
+    int captured;
+    int saved;
 };
 
 } // namespace orvane::test
