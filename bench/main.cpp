@@ -6,6 +6,7 @@
 //   orvane_bench [Google Benchmark's flags]
 //   orvane_bench --load-child ours|floor MODEL   (one load, for the run itself)
 #include "bench/benchmarks.h"
+#include "files/decoder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot enter %s\n", ORVANE_SOURCE_DIR);
         return 1;
     }
+    orvane::files::decoderSettings().executable = ORVANE_DECODER_PATH;
     if (argc == 4 && std::string(argv[1]) == "--load-child") {
         return bench::runLoadChild(argv[2], argv[3]);
     }

@@ -76,6 +76,7 @@ public:
     }
 
     void finish() {
+        startFailed = false;
         pending.clear();
         reader.reset();
         process.reset();
@@ -115,7 +116,11 @@ private:
         process = std::make_unique<DecoderProcess>(settings.executable, settings.memoryBytes);
         if (!process->running()) {
             process.reset();
-            std::cout << "Cannot start the file decoder: " << settings.executable << std::endl;
+            // Once: every file after it fails the same way.
+            if (!startFailed) {
+                std::cout << "Cannot start the file decoder: " << settings.executable << std::endl;
+            }
+            startFailed = true;
             return false;
         }
         reader = std::make_unique<wire::Reader>(*process);
@@ -169,6 +174,7 @@ private:
     std::uint32_t nextSequence = 0;
     Clock::time_point lastReply;
     bool givenUp = false;
+    bool startFailed = false;
 };
 
 Decoder& decoder() {

@@ -90,10 +90,24 @@ TEST_F(DecoderFaults, ADecoderThatDiesNeverAnswersOrLiesIsEndedAndItsFileFailsTo
         EXPECT_EQ(children(), 0) << "the decoder was left running";
         orvane::files::decoderSettings().deadline = usual.deadline;
         EXPECT_EQ(loadModel("Untitled.dae").at(0), "4") << "no new decoder for the next file";
+        EXPECT_EQ(children(), 1) << "not one decoder, kept for the next file";
     }
     fs::copy("paint.png", "lies-about-counts.png");
     CapturedOutput output;
     EXPECT_FALSE(orvane::Texture("lies-about-counts.png").loaded);
+}
+
+// Said once; every file after it fails as a file that does not load.
+TEST_F(DecoderFaults, ADecoderThatCannotStartIsReportedOnceAndNoFileLoads) {
+    orvane::files::decoderSettings().executable = (folder.path() / "no-decoder-here").string();
+    CapturedOutput output;
+    orvane::scene::ImportObject(glm::mat4(1.0f), "Untitled.dae").draw();
+    EXPECT_FALSE(orvane::Texture("paint.png").loaded);
+    EXPECT_EQ(
+        output.lines(),
+        (std::vector<std::string>{
+            "Cannot start the file decoder: " + orvane::files::decoderSettings().executable,
+            "Failed to load the scene: Untitled.dae", "paint.png", "Texture loading failed"}));
 }
 
 #ifdef __SANITIZE_ADDRESS__
