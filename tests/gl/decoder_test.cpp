@@ -1,6 +1,8 @@
-// Decoders that fail as a process can, in the real decoder's place: each is
-// ended, its file fails to load as any file that does not, and the next file
-// goes to a new decoder.
+// Files through the decoder come out exactly as the libraries read them; and
+// decoders that fail as a process can, in the real decoder's place, are each
+// ended, their file fails to load as any file that does not, and the next
+// file goes to a new decoder.
+#include "files/decode.h"
 #include "files/decoder.h"
 #include "gfx/texture.h"
 #include "scene/import_object.h"
@@ -10,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
+#include <tuple>
 #ifdef _WIN32
 #include <windows.h>
 // windows.h first
@@ -45,6 +49,33 @@ int children() {
     }
 #endif
     return count;
+}
+
+template <typename Item> bool sameBytes(const std::vector<Item>& a, const std::vector<Item>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), sizeof(Item) * a.size()) == 0;
+}
+
+TEST(Decoder, AModelAndAnImageComeThroughItExactlyAsTheLibrariesReadThem) {
+    ASSERT_TRUE(ensureGlContext());
+    const std::string model = sourcePath("Models/Untitled/models/Untitled.dae").string();
+    const auto read = orvane::files::readModel(model);
+    const auto direct = orvane::files::decodeModel(model);
+    ASSERT_TRUE(read && direct);
+    ASSERT_EQ(read->meshes.size(), direct->meshes.size());
+    for (std::size_t i = 0; i < read->meshes.size(); ++i) {
+        EXPECT_TRUE(sameBytes(read->meshes[i].vertices, direct->meshes[i].vertices)) << i;
+        EXPECT_EQ(read->meshes[i].indices, direct->meshes[i].indices) << i;
+        EXPECT_EQ(read->meshes[i].materialIndex, direct->meshes[i].materialIndex) << i;
+    }
+    EXPECT_EQ(read->diffuseTextures, direct->diffuseTextures);
+    const std::string image = sourcePath("Textures/GrassTexture.png").string();
+    const auto readImage = orvane::files::readImage(image);
+    const auto directImage = orvane::files::decodeImage(image);
+    ASSERT_TRUE(readImage && directImage);
+    EXPECT_EQ(
+        std::tie(readImage->width, readImage->height, readImage->format, readImage->type),
+        std::tie(directImage->width, directImage->height, directImage->format, directImage->type));
+    EXPECT_EQ(readImage->pixels, directImage->pixels);
 }
 
 class DecoderFaults : public ::testing::Test {
