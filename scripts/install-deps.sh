@@ -8,8 +8,9 @@ packages=(
     g++ make cmake
     # libraries
     libglfw3-dev libglew-dev libglm-dev libdevil-dev libassimp-dev
-    # tests (X11 and XTest drive the viewer's window) and the benchmark
-    libgtest-dev libx11-dev libxtst-dev libbenchmark-dev
+    # tests (X11 and XTest drive the viewer's window, zlib writes huge images) and
+    # the benchmark
+    libgtest-dev libx11-dev libxtst-dev zlib1g-dev libbenchmark-dev
     # OpenGL without a GPU: Mesa's llvmpipe
     libgl1-mesa-dri libglx-mesa0
     # a virtual display when there is none, and a picture of it for make run
