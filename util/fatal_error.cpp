@@ -30,6 +30,17 @@ bool isModifier(WORD key) {
     return false;
 }
 
+HANDLE waitingInput = nullptr;
+DWORD inputModeBeforeWait = 0;
+
+// Ctrl-Break, a closing console, a log-off or a shutdown still ends the
+// process during the wait, through the next handler; the console, which
+// outlives it, gets its mode back first.
+BOOL WINAPI restoreInputModeAndEnd(DWORD) {
+    SetConsoleMode(waitingInput, inputModeBeforeWait);
+    return FALSE;
+}
+
 // The console's "PAUSE", without a command interpreter. Standard input that
 // is not a console (a pipe, a file, a script's) is never waited on.
 void pause() {
@@ -39,6 +50,9 @@ void pause() {
         return;
     }
     std::cout << "Press any key to continue . . ." << std::endl;
+    waitingInput = input;
+    inputModeBeforeWait = saved;
+    SetConsoleCtrlHandler(restoreInputModeAndEnd, TRUE);
     // Without processed input, Ctrl-C is a key like any other: it ends the
     // wait instead of ending the process with another status.
     SetConsoleMode(input, saved & ~static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
@@ -56,6 +70,7 @@ void pause() {
     // the console next.
     FlushConsoleInputBuffer(input);
     SetConsoleMode(input, saved);
+    SetConsoleCtrlHandler(restoreInputModeAndEnd, FALSE);
 }
 
 #else
