@@ -17,6 +17,12 @@ constexpr double speedStep = 0.05;
 constexpr double fastestSpeedToRaise = 2.9;
 constexpr double slowestSpeedToLower = 1.05;
 
+// Pixels, positive for a mouse moved left or up.
+struct MouseOffset {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
 struct CameraFrame {
     glm::vec3 direction;
     glm::vec3 right;
@@ -35,6 +41,28 @@ float cosOf(float angle) {
 float turnAngle(float offset, float turnPerPixel, float angle, float modulus) {
     const float turned = offset * turnPerPixel + angle;
     return static_cast<float>(std::fmod(static_cast<double>(turned), static_cast<double>(modulus)));
+}
+
+bool isEmpty(int windowWidth, int windowHeight) {
+    return windowWidth <= 0 || windowHeight <= 0;
+}
+
+// Widened first: a wild reported position must not overflow the difference.
+float pixelsFrom(int rest, int now) {
+    return static_cast<float>(std::int64_t{rest} - now);
+}
+
+// Only what the mouse itself moved. A change of the window's size moves its
+// centre, not the mouse, and may come with a pointer the window system moved
+// to keep it inside; a minimised window cannot have its mouse put back.
+MouseOffset mouseOffset(const CameraInput& input) {
+    const std::optional<MouseRest>& rest = input.previous;
+    if (!rest || rest->windowWidth != input.windowWidth ||
+        rest->windowHeight != input.windowHeight ||
+        isEmpty(input.windowWidth, input.windowHeight)) {
+        return {};
+    }
+    return {pixelsFrom(rest->mouseX, input.mouseX), pixelsFrom(rest->mouseY, input.mouseY)};
 }
 
 void turn(Camera& camera, float offsetX, float offsetY, float dt) {
@@ -135,22 +163,20 @@ bool insideCaptureBox(const glm::vec3& position) {
 
 CameraStepResult stepCamera(Camera& camera, float dt, const CameraInput& input) {
     if (insideCaptureBox(camera.position)) {
-        return {false, input.mouseX, input.mouseY};
+        return {false, false, input.mouseX, input.mouseY};
     }
-    const int centreX = input.windowWidth / 2;
-    const int centreY = input.windowHeight / 2;
-    // Widened first: a wild reported position must not overflow the difference.
-    const float offsetX = static_cast<float>(std::int64_t{centreX} - input.mouseX);
-    const float offsetY = static_cast<float>(std::int64_t{centreY} - input.mouseY);
-
-    turn(camera, offsetX, offsetY, dt);
+    const MouseOffset offset = mouseOffset(input);
+    turn(camera, offset.x, offset.y, dt);
     const CameraFrame frame = frameOf(camera.horizontalAngle, camera.verticalAngle);
     applySpeedKeys(camera, input.upKey, input.downKey);
     flyForward(camera, frame.direction, dt);
-    shiftSideways(camera, frame.right, offsetX, dt);
-    shiftAlongUp(camera, frame.up, offsetY, dt);
+    shiftSideways(camera, frame.right, offset.x, dt);
+    shiftAlongUp(camera, frame.up, offset.y, dt);
     camera.viewMatrix = glm::lookAt(camera.position, camera.position + frame.direction, frame.up);
-    return {true, centreX, centreY};
+    if (isEmpty(input.windowWidth, input.windowHeight)) {
+        return {true, false, input.mouseX, input.mouseY};
+    }
+    return {true, true, input.windowWidth / 2, input.windowHeight / 2};
 }
 
 } // namespace orvane

@@ -4,7 +4,17 @@
 
 #include "camera/camera.h"
 
+#include <optional>
+
 namespace orvane {
+
+// Where a frame left the mouse, and the window's size then.
+struct MouseRest {
+    int windowWidth = 0;
+    int windowHeight = 0;
+    int mouseX = 0;
+    int mouseY = 0;
+};
 
 // What the controller reads from the window system in one frame.
 struct CameraInput {
@@ -15,12 +25,16 @@ struct CameraInput {
     int mouseY = 0;
     bool upKey = false;
     bool downKey = false;
+    // The previous frame's; none before the first frame.
+    std::optional<MouseRest> previous;
 };
 
 struct CameraStepResult {
     // False once the camera was found inside the capture box.
     bool cameraModeOn = true;
-    // Where the mouse is to be put; unchanged when camera mode ended.
+    // Whether the mouse is to be put at (mouseX, mouseY), the window's
+    // centre: not once camera mode ended, nor into an empty window.
+    bool putsMouse = true;
     int mouseX = 0;
     int mouseY = 0;
 };
@@ -29,8 +43,11 @@ struct CameraStepResult {
 bool insideCaptureBox(const glm::vec3& position);
 
 // Turns, speeds up or down, flies and shifts the camera by one frame of dt
-// seconds, and rebuilds its view matrix. Inside the capture box it changes
-// nothing and leaves the mouse where it is.
+// seconds, and rebuilds its view matrix. The mouse's movement is how far it
+// is from where the previous frame left it; the first frame, a frame whose
+// window changed its size and a frame of an empty (minimised) window read
+// none. Inside the capture box it changes nothing and leaves the mouse
+// where it is.
 CameraStepResult stepCamera(Camera& camera, float dt, const CameraInput& input);
 
 } // namespace orvane

@@ -19,8 +19,10 @@ namespace orvane::files {
 // reading it can wait for ever. Windows itself resolves such a name to
 // \\.\NAME, where pipes live too: nothing there is opened at all, since even
 // opening a port can wait. Of the rest, only a file on a disk is let through;
-// a folder does not open without FILE_FLAG_BACKUP_SEMANTICS. Paths are UTF-8,
-// as Assimp gives the names of a model's textures.
+// a folder does not open without FILE_FLAG_BACKUP_SEMANTICS. Shared for
+// reading, writing and deleting, as on Linux: a file another program holds
+// open (an editor saving it) still opens. Paths are UTF-8, as Assimp gives
+// the names of a model's textures.
 std::FILE* openRegularFile(const char* path) {
     constexpr DWORD room = 4 * MAX_PATH;
     wchar_t given[room];
@@ -32,8 +34,9 @@ std::FILE* openRegularFile(const char* path) {
     if (length == 0 || length >= room || std::wcsncmp(full, L"\\\\.\\", 4) == 0) {
         return nullptr;
     }
-    const HANDLE handle = CreateFileW(full, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(full, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return nullptr;
     }

@@ -30,6 +30,17 @@ bool isModifier(WORD key) {
     return false;
 }
 
+HANDLE waitingInput = nullptr;
+DWORD inputModeBeforeWait = 0;
+
+// Ctrl-Break, a closing console, a log-off or a shutdown still ends the
+// process during the wait, through the next handler; the console, which
+// outlives it, gets its mode back first.
+BOOL WINAPI restoreInputModeAndEnd(DWORD) {
+    SetConsoleMode(waitingInput, inputModeBeforeWait);
+    return FALSE;
+}
+
 // The console's "PAUSE", without a command interpreter. Standard input that
 // is not a console (a pipe, a file, a script's) is never waited on.
 void pause() {
@@ -39,6 +50,9 @@ void pause() {
         return;
     }
     std::cout << "Press any key to continue . . ." << std::endl;
+    waitingInput = input;
+    inputModeBeforeWait = saved;
+    SetConsoleCtrlHandler(restoreInputModeAndEnd, TRUE);
     // Without processed input, Ctrl-C is a key like any other: it ends the
     // wait instead of ending the process with another status.
     SetConsoleMode(input, saved & ~static_cast<DWORD>(ENABLE_PROCESSED_INPUT));
@@ -56,6 +70,7 @@ void pause() {
     // the console next.
     FlushConsoleInputBuffer(input);
     SetConsoleMode(input, saved);
+    SetConsoleCtrlHandler(restoreInputModeAndEnd, FALSE);
 }
 
 #else
@@ -66,12 +81,54 @@ constexpr cc_t restOfKeyTenths = 1;
 
 termios terminalBeforeWait{};
 
-// A hang-up or a kill during the wait must not leave the terminal without
-// echo: put it back, then end as the signal would have.
+// Only the terminal's foreground job may read a key from it or change its
+// settings: a job in the background would be stopped for trying (SIGTTIN,
+// SIGTTOU), and would upset whatever the shell runs meanwhile.
+bool inForeground() {
+    return tcgetpgrp(STDIN_FILENO) == getpgrp();
+}
+
+void setTerminal(int when, const termios& settings) {
+    if (inForeground()) {
+        tcsetattr(STDIN_FILENO, when, &settings);
+    }
+}
+
+// A signal that ends the process during the wait must not leave the
+// terminal without echo: put it back, then end as the signal would have.
 extern "C" void restoreTerminalAndEnd(int signal) {
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminalBeforeWait);
+    setTerminal(TCSAFLUSH, terminalBeforeWait);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
+}
+
+// By default every other signal ends the process, some with a core dump.
+bool endsTheProcess(int signal) {
+    for (const int other :
+         {SIGKILL, SIGSTOP, SIGTSTP, SIGTTIN, SIGTTOU, SIGCONT, SIGCHLD, SIGURG, SIGWINCH}) {
+        if (signal == other) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every signal that would end the process, not only a hang-up or a kill: a
+// quit, an alarm, a broken pipe, a user's or a real-time signal. One that is
+// ignored (as nohup or a shell leaves some) or handled elsewhere stays so.
+// The handler blocks every signal, SIGTTOU among them, so it cannot stop.
+// Nothing is undone: the process ends right after the wait.
+void restoreTerminalOnSignals() {
+    struct sigaction restore {};
+    restore.sa_handler = restoreTerminalAndEnd;
+    sigfillset(&restore.sa_mask);
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction before {};
+        if (endsTheProcess(signal) && sigaction(signal, nullptr, &before) == 0 &&
+            before.sa_handler == SIG_DFL) {
+            sigaction(signal, &restore, nullptr);
+        }
+    }
 }
 
 // One key, in raw mode, on the terminal at standard input.
@@ -79,9 +136,15 @@ void waitForKey() {
     if (tcgetattr(STDIN_FILENO, &terminalBeforeWait) != 0) {
         return;
     }
-    for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
-        std::signal(signal, restoreTerminalAndEnd);
-    }
+    // Stopped during the wait and continued in the background, it must not
+    // stop again for the terminal: with these blocked, reading fails at once
+    // (the wait ends) and setting is left to the foreground test.
+    sigset_t jobControl;
+    sigemptyset(&jobControl);
+    sigaddset(&jobControl, SIGTTIN);
+    sigaddset(&jobControl, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &jobControl, nullptr);
+    restoreTerminalOnSignals();
     termios raw = terminalBeforeWait;
     // Without ISIG, Ctrl-C is a key like any other: it ends the wait instead
     // of ending the process with the terminal still in raw mode. Without
@@ -90,24 +153,25 @@ void waitForKey() {
     raw.c_iflag &= ~static_cast<tcflag_t>(IXON);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
-    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    setTerminal(TCSANOW, raw);
     char key[16];
     if (read(STDIN_FILENO, key, 1) == 1) {
         // Take in the rest of the key, so that none of it reaches the shell.
         raw.c_cc[VMIN] = 0;
         raw.c_cc[VTIME] = restOfKeyTenths;
-        tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+        setTerminal(TCSANOW, raw);
         while (read(STDIN_FILENO, key, sizeof key) > 0) {
         }
     }
     // TCSAFLUSH also drops whatever is still queued.
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminalBeforeWait);
+    setTerminal(TCSAFLUSH, terminalBeforeWait);
 }
 
 // The equivalent of the console's "PAUSE". Only a person can answer it, so a
-// script, a test or CI (standard input not a terminal) is never kept waiting.
+// script, a test or CI (standard input not a terminal) is never kept
+// waiting, nor is a job started in the background.
 void pause() {
-    if (isatty(STDIN_FILENO) == 0) {
+    if (isatty(STDIN_FILENO) == 0 || !inForeground()) {
         return;
     }
     std::cout << "Press any key to continue . . ." << std::endl;

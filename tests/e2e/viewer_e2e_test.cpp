@@ -1,6 +1,7 @@
 // The viewer as a process on the test program's own display. Each step waits
 // for what it needs to see, never a set time. ORVANE_VIEWER, when set, is the
 // viewer's command, a launcher such as wine in front allowed.
+#include "app/viewport.h"
 #include "support/collada.h"
 #include "support/process.h"
 #include "support/wait.h"
@@ -150,21 +151,46 @@ TEST_F(Viewer, EndsWithStatusZeroOnAnEscapeTappedAsSoonAsItsWindowShows) {
     expectEndsWithStatusZero();
 }
 
-// A pixel's turn depends on the frame time, so only the direction is judged.
-// The pointer goes below the centre again and again, so every frame turns,
-// far more than its flight lowers the horizon: a rising horizon shows the
-// view turned down; one sunk a hundred rows (a flight sinks it a few), up.
-TEST_F(Viewer, AMouseMovedDownTurnsTheViewDown) {
+// Only the mouse turns the view. A pixel's turn depends on the frame time, so
+// only directions are judged, in rows of the 1280 x 768 picture, which the
+// viewport scales into the window; the flight only sinks the horizon, so a
+// rise shows a turn down. A resize that puts the centre 84 rows above the
+// still pointer must not turn it. Then the pointer moves down again and
+// again (from wherever it is: the viewer puts it back to the new centre in
+// its own time), so every frame turns, far more than its flight sinks the
+// horizon: a rising horizon shows the view turned down; one sunk a hundred
+// rows (a flight sinks it a few), up.
+TEST_F(Viewer, TheViewTurnsWithTheMouseAndNotWithTheWindowsSize) {
     ASSERT_FALSE(firstFrame().empty());
+    int width = 1280;
+    int height = 768;
     // The first ground row from the top, in a column clear of the flyer.
     const auto horizonRow = [&] {
-        const std::vector<Rgb> column = grab(150, 0, 1, 768);
-        return std::find_if_not(column.begin(), column.end(), isSky) - column.begin();
+        const orvane::Viewport fit = orvane::fitViewport(width, height);
+        const std::vector<Rgb> column =
+            grab(fit.x + 150 * fit.width / 1280, height - fit.y - fit.height, 1, fit.height);
+        const auto row = std::find_if_not(column.begin(), column.end(), isSky) - column.begin();
+        return static_cast<double>(row) * 768 / fit.height;
     };
-    const auto before = horizonRow();
+    const double unresized = horizonRow();
+    // Wider and lower; the pointer, at (640, 384), stays inside.
+    width = 1400;
+    height = 600;
+    XResizeWindow(x, window, width, height);
+    XFlush(x);
+    // Drawn at the new size once the new band on the right is sky.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const std::vector<Rgb> band = grab(width - 1, 0, 1, height);
+            return !band.empty() && std::all_of(band.begin(), band.end(), isSky);
+        },
+        deadlineSeconds))
+        << "no frame at the new size";
+    const double before = horizonRow();
+    EXPECT_GE(before, unresized - 2) << "the view turned down with the window's size";
     auto after = before;
     const auto moveDown = [&] {
-        XWarpPointer(x, None, window, 0, 0, 0, 0, 640, 389);
+        XWarpPointer(x, None, None, 0, 0, 0, 0, 0, 5);
         XFlush(x);
         after = horizonRow();
         return after < before - 2 || after > before + 100;

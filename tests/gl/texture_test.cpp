@@ -7,6 +7,10 @@
 #include <IL/il.h>
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using namespace orvane::test;
@@ -140,5 +144,20 @@ TEST_F(TextureTest, EveryImageBecomesATextureAndEveryFailureIsReported) {
     }
     EXPECT_EQ(glInteger(GL_UNPACK_ALIGNMENT), 4) << "not OpenGL's default for the next upload";
 }
+
+#ifdef _WIN32
+// As on Linux, an image that another program holds open for writing (and
+// deleting, as one that saves by renaming does) loads.
+TEST_F(TextureTest, AnImageAnotherProgramHoldsOpenForWritingLoads) {
+    const fs::path path = save("held.png", 1, 1, IL_RGB, {1, 2, 3});
+    const HANDLE holder = CreateFileW(path.wstring().c_str(), GENERIC_WRITE | DELETE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const CapturedOutput quiet;
+    EXPECT_TRUE(orvane::Texture(path.string().c_str()).loaded);
+    CloseHandle(holder);
+}
+#endif
 
 } // namespace

@@ -10,13 +10,16 @@ namespace {
 
 using orvane::Camera;
 using orvane::CameraInput;
+using orvane::MouseRest;
 using orvane::stepCamera;
 
 constexpr float halfPi = 1.5707964f;
+constexpr MouseRest leftAtCentre{1280, 768, 640, 384};
 
-// A 1280 x 768 window; the mouse moved by (dx, dy) pixels, y downward.
+// A 1280 x 768 window; the mouse moved by (dx, dy) pixels, y downward, from
+// the centre where the previous frame left it.
 CameraInput moved(int dx = 0, int dy = 0, bool up = false, bool down = false) {
-    return CameraInput{1280, 768, 640 + dx, 384 + dy, up, down};
+    return CameraInput{1280, 768, 640 + dx, 384 + dy, up, down, leftAtCentre};
 }
 
 // Placed and turned, with the mouse turning nothing unless asked.
@@ -42,11 +45,46 @@ TEST(CameraStep, InsideTheCaptureBoxNothingChanges) {
         SCOPED_TRACE(testing::Message() << point.x << ", " << point.y << ", " << point.z);
         const Camera before = cameraAt(point, 3.14f, true);
         Camera camera = before;
-        const auto result = stepCamera(camera, 0.5f, CameraInput{1280, 768, 900, 100, true});
+        const auto result =
+            stepCamera(camera, 0.5f, CameraInput{1280, 768, 900, 100, true, false, leftAtCentre});
         EXPECT_EQ(result.cameraModeOn, !inside);
+        EXPECT_EQ(result.putsMouse, !inside);
         EXPECT_EQ(result.mouseX, inside ? 900 : 640);
         EXPECT_EQ(result.mouseY, inside ? 100 : 384);
         EXPECT_EQ(std::memcmp(&camera, &before, sizeof(Camera)) == 0, inside);
+    }
+}
+
+// Only the mouse turns or shifts it, by what it moved since the previous
+// frame, as that movement from the centre would. Not a new size (the pointer
+// perhaps moved to stay inside), not a minimised window (0 x 0, its mouse not
+// put), not a mouse left off the centre (by a window without the focus).
+TEST(CameraStep, OnlyTheMouseTurnsItNeverTheWindowsSize) {
+    const MouseRest minimised{0, 0, 640, 384};
+    const MouseRest inACorner{1280, 768, 100, 50};
+    const struct {
+        const char* name;
+        CameraInput input;
+        glm::ivec2 reads;
+    } cases[] = {
+        {"resized", {1000, 900, 600, 420, false, false, leftAtCentre}, {0, 0}},
+        {"minimised", {0, 0, 640, 384, false, false, leftAtCentre}, {0, 0}},
+        {"still minimised", {0, 0, 600, 300, false, false, minimised}, {0, 0}},
+        {"restored", {1280, 768, 640, 384, false, false, minimised}, {0, 0}},
+        {"the first frame", {1280, 768, 700, 300, false, false, std::nullopt}, {0, 0}},
+        {"left in a corner", {1280, 768, 100, 50, false, false, inACorner}, {0, 0}},
+        {"moved from a corner", {1280, 768, 93, 53, false, false, inACorner}, {-7, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Camera expected = cameraAt({8.0f, 5.0f, 8.0f}, 3.14f, true);
+        Camera camera = expected;
+        stepCamera(expected, 0.1f, moved(c.reads.x, c.reads.y));
+        const auto result = stepCamera(camera, 0.1f, c.input);
+        EXPECT_EQ(std::memcmp(&camera, &expected, sizeof(Camera)), 0);
+        EXPECT_EQ(result.putsMouse, c.input.windowWidth > 0);
+        EXPECT_TRUE(!result.putsMouse || (result.mouseX == c.input.windowWidth / 2 &&
+                                          result.mouseY == c.input.windowHeight / 2));
     }
 }
 

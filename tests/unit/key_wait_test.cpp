@@ -25,12 +25,20 @@ termios settingsOf(const Process& program) {
     return settings;
 }
 
-// The viewer on a terminal of its own; asked() once it waits for a key.
+// The viewer on a terminal of its own, behind a launcher's words if given
+// (it is then their $0); asked() once it waits for a key.
 struct WaitingViewer {
+    explicit WaitingViewer(std::vector<std::string> launcher = {})
+        : viewer(withoutDisplay(std::move(launcher)), ".", Process::Io::Terminal) {}
+
+    static std::vector<std::string> withoutDisplay(std::vector<std::string> launcher) {
+        launcher.insert(launcher.begin(), {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"});
+        launcher.push_back(ORVANE_VIEWER_PATH);
+        return launcher;
+    }
+
     const termios before = settingsOf(Process({"true"}, ".", Process::Io::Terminal));
-    Process viewer{{"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", ORVANE_VIEWER_PATH},
-                   ".",
-                   Process::Io::Terminal};
+    Process viewer;
 
     bool asked() {
         const std::string prompt = "Failed to initialize GLFW\r\nPress any key";
@@ -106,13 +114,37 @@ TEST(KeyWait, AnyKeyEndsItWithStatus255AndLeavesTheTerminalAsItWasWithNothingQue
     }
 }
 
-TEST(KeyWait, AHangUpOrAKillDuringItRestoresTheTerminalAndEndsAsTheSignalWould) {
-    for (const int signal : {SIGHUP, SIGTERM}) {
+// Not only a hang-up or a kill: any signal that ends a process by default.
+TEST(KeyWait, ASignalThatEndsAProcessRestoresTheTerminalAndEndsItAsTheSignalWould) {
+    for (const int signal : {SIGHUP, SIGTERM, SIGUSR1, SIGALRM, SIGPIPE, SIGRTMIN}) {
         SCOPED_TRACE(strsignal(signal));
         WaitingViewer waiting;
         ASSERT_TRUE(waiting.asked()) << "no wait: " << waiting.viewer.output();
         kill(waiting.viewer.id(), signal);
         waiting.expectEndAsBefore(128 + signal);
+    }
+}
+
+// At an interactive shell (job control; the terminal put back as it was when
+// a job stops; no history written): started as `orvane &`, or stopped during
+// the wait and continued with `bg`. Not the terminal's foreground job, it
+// must not wait, nor set the terminal (SIGTTOU or SIGTTIN would stop it);
+// the shell gets the status at once.
+TEST(KeyWait, InTheBackgroundItEndsAtOnceWithStatus255AndLeavesTheTerminalToTheShell) {
+    for (const auto& [script, stopped] : {std::pair{"\"$0\" & wait $!", false},
+                                          std::pair{"\"$0\"; bg %1 >/dev/null; wait %1", true}}) {
+        SCOPED_TRACE(script);
+        WaitingViewer waiting(
+            {"HISTFILE=/dev/null", "bash", "--norc", "--noprofile", "-ic", script});
+        if (stopped) {
+            ASSERT_TRUE(waiting.asked()) << "no wait: " << waiting.viewer.output();
+            // Ctrl-Z is a key during the wait: stopped from elsewhere.
+            kill(-tcgetpgrp(waiting.viewer.keyboard()), SIGTSTP);
+        }
+        waiting.expectEndAsBefore(255);
+        const std::string shown = waiting.viewer.output();
+        EXPECT_EQ(splitLines(shown).at(0), "Failed to initialize GLFW");
+        EXPECT_EQ(shown.find("Press any key") != std::string::npos, stopped) << shown;
     }
 }
 
