@@ -4,11 +4,23 @@
 #include <GLFW/glfw3.h>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace orvane::window {
 namespace {
 
 GLFWwindow* theWindow = nullptr;
+
+// The three keys the viewer reads, each pressed since it was last read.
+bool pressedSinceRead[3] = {};
+
+// The reported mouse position: where it was last put, plus the movement since.
+int anchorX = 0;
+int anchorY = 0;
+double movedX = 0.0;
+double movedY = 0.0;
+double lastCursorX = 0.0;
+double lastCursorY = 0.0;
 
 int glfwKey(Key key) {
     switch (key) {
@@ -20,6 +32,30 @@ int glfwKey(Key key) {
         return GLFW_KEY_DOWN;
     }
     return GLFW_KEY_UNKNOWN;
+}
+
+// Events are processed only between frames, and the first frame comes after
+// a long set-up: a key pressed and released in between must still read as
+// pressed once, or a quick Escape would go unseen. GLFW's sticky keys do
+// that on the desktop but not in a browser; this does it on both.
+void keepPresses(GLFWwindow*, int key, int, int action, int) {
+    for (const Key ours : {Key::Escape, Key::Up, Key::Down}) {
+        if (action == GLFW_PRESS && key == glfwKey(ours)) {
+            pressedSinceRead[static_cast<int>(ours)] = true;
+        }
+    }
+}
+
+// Only the movement made while the cursor is held counts: a browser holds it
+// (under pointer lock) only from a click on, and reports its own cursor,
+// which it never lets the program move, until then.
+void sumMovement(GLFWwindow* window, double x, double y) {
+    if (glfwGetInputMode(window, GLFW_CURSOR) == GLFW_CURSOR_DISABLED) {
+        movedX += x - lastCursorX;
+        movedY += y - lastCursorY;
+    }
+    lastCursorX = x;
+    lastCursorY = y;
 }
 
 } // namespace
@@ -37,6 +73,9 @@ void hintCoreProfile33() {
     glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
     // Depth testing is on for the whole run, so a depth buffer is not optional.
     glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    // The clear colour's alpha is 0: with an alpha channel, a browser would
+    // show the page through the picture.
+    glfwWindowHint(GLFW_ALPHA_BITS, 0);
 }
 
 bool openWindow(int width, int height, bool visible) {
@@ -46,10 +85,9 @@ bool openWindow(int width, int height, bool visible) {
         return false;
     }
     glfwMakeContextCurrent(theWindow);
-    // Events are processed only between frames, and the first frame comes
-    // after a long set-up: a key pressed and released in between must still
-    // read as pressed once, or a quick Escape would go unseen.
-    glfwSetInputMode(theWindow, GLFW_STICKY_KEYS, GLFW_TRUE);
+    glfwSetKeyCallback(theWindow, keepPresses);
+    glfwGetCursorPos(theWindow, &lastCursorX, &lastCursorY);
+    glfwSetCursorPosCallback(theWindow, sumMovement);
     return true;
 }
 
@@ -77,19 +115,24 @@ double getTime() {
 }
 
 bool isKeyDown(Key key) {
-    return glfwGetKey(theWindow, glfwKey(key)) == GLFW_PRESS;
+    bool& pressed = pressedSinceRead[static_cast<int>(key)];
+    const bool down = pressed || glfwGetKey(theWindow, glfwKey(key)) == GLFW_PRESS;
+    pressed = false;
+    return down;
 }
 
 void getMousePos(int& x, int& y) {
-    double fx = 0.0;
-    double fy = 0.0;
-    glfwGetCursorPos(theWindow, &fx, &fy);
-    x = static_cast<int>(std::floor(fx));
-    y = static_cast<int>(std::floor(fy));
+    x = anchorX + static_cast<int>(std::floor(movedX));
+    y = anchorY + static_cast<int>(std::floor(movedY));
 }
 
+// Moves only the reported position, as GLFW 2.7 did with the cursor disabled;
+// the pointer itself stays held where it is.
 void setMousePos(int x, int y) {
-    glfwSetCursorPos(theWindow, x, y);
+    anchorX = x;
+    anchorY = y;
+    movedX = 0.0;
+    movedY = 0.0;
 }
 
 void getWindowSize(int& width, int& height) {
