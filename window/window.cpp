@@ -14,13 +14,16 @@ GLFWwindow* theWindow = nullptr;
 // The three keys the viewer reads, each pressed since it was last read.
 bool pressedSinceRead[3] = {};
 
-// The reported mouse position: where it was last put, plus the movement since.
-int anchorX = 0;
-int anchorY = 0;
-double movedX = 0.0;
-double movedY = 0.0;
-double lastCursorX = 0.0;
-double lastCursorY = 0.0;
+struct Point {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// The reported mouse position is where it was last put plus the movement
+// since; the movement comes from GLFW's cursor, as it was last reported.
+Point anchor;
+Point moved;
+Point lastCursor;
 
 int glfwKey(Key key) {
     switch (key) {
@@ -51,11 +54,9 @@ void keepPresses(GLFWwindow*, int key, int, int action, int) {
 // which it never lets the program move, until then.
 void sumMovement(GLFWwindow* window, double x, double y) {
     if (glfwGetInputMode(window, GLFW_CURSOR) == GLFW_CURSOR_DISABLED) {
-        movedX += x - lastCursorX;
-        movedY += y - lastCursorY;
+        moved = {moved.x + x - lastCursor.x, moved.y + y - lastCursor.y};
     }
-    lastCursorX = x;
-    lastCursorY = y;
+    lastCursor = {x, y};
 }
 
 } // namespace
@@ -86,7 +87,7 @@ bool openWindow(int width, int height, bool visible) {
     }
     glfwMakeContextCurrent(theWindow);
     glfwSetKeyCallback(theWindow, keepPresses);
-    glfwGetCursorPos(theWindow, &lastCursorX, &lastCursorY);
+    glfwGetCursorPos(theWindow, &lastCursor.x, &lastCursor.y);
     glfwSetCursorPosCallback(theWindow, sumMovement);
     return true;
 }
@@ -122,17 +123,15 @@ bool isKeyDown(Key key) {
 }
 
 void getMousePos(int& x, int& y) {
-    x = anchorX + static_cast<int>(std::floor(movedX));
-    y = anchorY + static_cast<int>(std::floor(movedY));
+    x = static_cast<int>(std::floor(anchor.x + moved.x));
+    y = static_cast<int>(std::floor(anchor.y + moved.y));
 }
 
 // Moves only the reported position, as GLFW 2.7 did with the cursor disabled;
 // the pointer itself stays held where it is.
 void setMousePos(int x, int y) {
-    anchorX = x;
-    anchorY = y;
-    movedX = 0.0;
-    movedY = 0.0;
+    anchor = {static_cast<double>(x), static_cast<double>(y)};
+    moved = {};
 }
 
 void getWindowSize(int& width, int& height) {

@@ -18,9 +18,10 @@ void hintCoreProfile33();
 bool openWindow(int width, int height, bool visible = true);
 void setTitle(const char* title);
 ProcAddress getProcAddress(const char* name);
-// Hides the cursor and holds it in the window; from then on the mouse
-// position follows the mouse without limit. Leaves the position at the
-// window's centre, so a still mouse reads as no movement.
+// Hides the cursor and holds it in the window (a browser holds it from a
+// click on the picture on); from then on the mouse position follows the
+// mouse's movement without limit. Leaves the position at the window's
+// centre, so a still mouse reads as no movement.
 void disableCursor();
 double getTime();
 bool isKeyDown(Key key);
