@@ -26,6 +26,11 @@ deps_begin() {
     if [ "$(cat "$stamp" 2>/dev/null)" = "$recipe" ]; then
         exit 0
     fi
+    # Told at once, not after the libraries before it are built.
+    if [ ! -f "$devil_archive" ]; then
+        echo "DevIL's source is missing: $devil_archive (the shared folder beside the repo)"
+        exit 1
+    fi
     log=$deps/build.log
     rm -rf "$deps/source" "$deps/build" "$prefix" "$log"
     mkdir -p "$deps/source" "$deps/build" "$prefix"
