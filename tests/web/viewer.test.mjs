@@ -40,7 +40,7 @@ after(async () => {
 });
 
 // Runs in the page before its own scripts.
-function holdFrames(missingFile) {
+function holdFrames(changedFiles) {
   let now = 0;
   let waiting = [];
   Object.defineProperty(performance, "now", { value: () => now });
@@ -88,9 +88,9 @@ function holdFrames(missingFile) {
       return seen;
     },
   };
-  if (!missingFile) return;
-  // The page's Module, as it is handed to emscripten: the file is taken out
-  // of the packed data once it is in, before the program starts.
+  if (!changedFiles) return;
+  // The page's Module, as it is handed to emscripten: the files are changed
+  // in the packed data once it is in, before the program starts (null: gone).
   let module;
   Object.defineProperty(window, "Module", {
     get: () => module,
@@ -98,7 +98,10 @@ function holdFrames(missingFile) {
       if (value !== module) {
         const started = value.onRuntimeInitialized;
         value.onRuntimeInitialized = () => {
-          FS.unlink(missingFile);
+          for (const [file, text] of Object.entries(changedFiles)) {
+            if (text === null) FS.unlink(file);
+            else FS.writeFile(file, text);
+          }
           started?.();
         };
       }
@@ -110,7 +113,7 @@ function holdFrames(missingFile) {
 // A fresh page with the viewer started; problems it shows are collected.
 // The page is asked things without the user gesture that puppeteer's own
 // evaluate lends, which would let the viewer take the mouse without a click.
-async function openViewer({ missingFile } = {}) {
+async function openViewer(changedFiles = null) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
   await page.setViewport({ width: 1320, height: 1100 });
@@ -123,7 +126,7 @@ async function openViewer({ missingFile } = {}) {
   page.on("console", (message) => {
     if (message.type() === "error") problems.push(`console: ${message.text()}`);
   });
-  await page.evaluateOnNewDocument(holdFrames, missingFile ?? null);
+  await page.evaluateOnNewDocument(holdFrames, changedFiles);
   const session = await page.createCDPSession();
   const evaluate = async (fn, ...values) => {
     const { result, exceptionDetails } = await session.send("Runtime.evaluate", {
@@ -235,13 +238,30 @@ test("an Escape tapped between two frames ends the run", async () => {
 });
 
 test("a missing shader file shows its line, draws nothing and ends the run", async () => {
-  const viewer = await openViewer({ missingFile: "/Shader/shader.vert" });
+  const viewer = await openViewer({ "/Shader/shader.vert": null });
   await viewer.ended();
   assert.match(await viewer.status(), /could not start/);
   assert.deepEqual(await viewer.lines(), ["Failed to open shader file: Shader/shader.vert"]);
   assert.equal(await viewer.evaluate(() => orvaneTest.asked()), 0, "a frame was asked for");
   const seen = await viewer.look();
   assert.equal(seen.black, seen.width * seen.height, "something was drawn");
+  assert.deepEqual(viewer.problems, []);
+  await viewer.close();
+});
+
+// Assimp reports this document's unresolved scene by throwing inside its
+// importer: caught there, as on the desktop, rather than ending the program.
+test("a model Assimp cannot read is reported and the run goes on", async () => {
+  const model = "Models/Untitled/models/Untitled.dae";
+  const viewer = await openViewer({
+    [`/${model}`]: '<?xml version="1.0"?><COLLADA version="1.4.1"><scene>' +
+      '<instance_visual_scene url="#nowhere"/></scene></COLLADA>',
+  });
+  const first = await viewer.step(3);
+  assert.equal(first.topSky, 1280);
+  assert.deepEqual(await viewer.lines(), [`Failed to load the scene: ${model}`,
+    "Textures/CompanionCube.png", "Textures/GrassTexture.png"]);
+  assert.equal(await viewer.evaluate(() => orvaneTest.asked()), 1, "the run did not go on");
   assert.deepEqual(viewer.problems, []);
   await viewer.close();
 });
