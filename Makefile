@@ -6,7 +6,7 @@ DEPS_STAMP := build/.deps-installed
 XVFB := xvfb-run -a -s "-screen 0 1920x1200x24 -noreset -nolisten tcp"
 
 .PHONY: all deps build build-sanitized run test bench clean deps-windows build-windows test-windows \
-        deps-web web run-web test-web
+        deps-web web run-web test-web measure-web
 
 all: build
 
@@ -78,6 +78,10 @@ run-web: web
 
 test-web: web
 	ctest --preset web
+
+# Speed and sizes against the native build on this machine; judges nothing.
+measure-web: build web
+	$(XVFB) node tests/web/measure-speed.mjs
 
 clean:
 	rm -rf build build-asan build-bench build-windows build-web
