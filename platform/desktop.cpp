@@ -2,6 +2,7 @@
 // shader files are written, and a frame loop of the program's own.
 #include "platform/platform.h"
 
+// GLEW's header itself, as gfx/gl.h gives it: this folder sits below gfx/.
 #include <GL/glew.h>
 
 namespace orvane::platform {

@@ -5,6 +5,7 @@
 
 #include "platform/glsl_es.h"
 
+// GLEW's header itself, as gfx/gl.h gives it: this folder sits below gfx/.
 #include <GL/glew.h>
 #include <emscripten.h>
 

@@ -180,6 +180,8 @@ test("the first frame shows sky, ground and the flyer; the console lines are the
     const viewer = await openViewer();
     const first = await viewer.step(1);
     assert.deepEqual([first.width, first.height], [1280, 768]);
+    // The clear colour's alpha is 0: with an alpha channel, the page would show through.
+    assert.equal(await viewer.evaluate(() => Module.ctx.getContextAttributes().alpha), false);
     assert.equal(first.topSky, 1280, "the top row is not all sky");
     assert.ok(first.grass > 100_000, `ground: ${first.grass} grass pixels`);
     assert.ok(first.emblem > 1000, `flyer: ${first.emblem} pixels of the crate's emblem`);
