@@ -18,10 +18,16 @@ const types = {
 export function serve(folder, port = 0) {
   const root = path.resolve(folder);
   const server = http.createServer((request, response) => {
-    const wanted = decodeURIComponent(new URL(request.url, "http://localhost").pathname);
+    let wanted = "";
+    try {
+      wanted = decodeURIComponent(new URL(request.url, "http://localhost").pathname);
+    } catch {
+      // A broken escape names no file.
+    }
     const file = path.join(root, wanted.endsWith("/") ? wanted + "index.html" : wanted);
     // Nothing outside the folder, however the path is spelt.
-    if (!file.startsWith(root + path.sep) || !fs.statSync(file, { throwIfNoEntry: false })?.isFile()) {
+    const found = fs.statSync(file, { throwIfNoEntry: false })?.isFile();
+    if (!file.startsWith(root + path.sep) || !found) {
       response.writeHead(404).end();
       return;
     }

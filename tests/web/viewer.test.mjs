@@ -154,7 +154,8 @@ async function openViewer(changedFiles = null) {
     until,
     step: (count) => evaluate((n) => orvaneTest.step(n), count),
     look: () => evaluate(() => orvaneTest.look()),
-    lines: () => evaluate(() => [...document.getElementById("console").children].map((row) => row.textContent)),
+    lines: () => evaluate(() =>
+      [...document.getElementById("console").children].map((row) => row.textContent)),
     status: () => evaluate(() => document.getElementById("status").textContent),
     ended: () => until(() => document.getElementById("status").dataset.ended === "yes"),
     // Gives input and waits until the page has taken it in.
@@ -170,14 +171,26 @@ async function openViewer(changedFiles = null) {
   return viewer;
 }
 
+// The body on a fresh viewer, which is closed after it, whatever happened;
+// whatever the body checks, the page must have shown no problem.
+async function withViewer(changedFiles, body) {
+  const viewer = await openViewer(changedFiles);
+  try {
+    const result = await body(viewer);
+    assert.deepEqual(viewer.problems, []);
+    return result;
+  } finally {
+    await viewer.close();
+  }
+}
+
 const hull = "Models/Untitled/models/textures/hull.png";
 const paint = "Models/Untitled/models/paint.png";
 const nativeLines = ["4", hull, `Loaded texture '${hull}'`, paint, `Loaded texture '${paint}'`,
   "Textures/CompanionCube.png", "Textures/CompanionCube.png", "Textures/GrassTexture.png"];
 
 test("the first frame shows sky, ground and the flyer; the console lines are the native build's",
-  async () => {
-    const viewer = await openViewer();
+  () => withViewer(null, async (viewer) => {
     const first = await viewer.step(1);
     assert.deepEqual([first.width, first.height], [1280, 768]);
     // The clear colour's alpha is 0: with an alpha channel, the page would show through.
@@ -187,13 +200,10 @@ test("the first frame shows sky, ground and the flyer; the console lines are the
     assert.ok(first.emblem > 1000, `flyer: ${first.emblem} pixels of the crate's emblem`);
     await viewer.step(10);
     assert.deepEqual(await viewer.lines(), nativeLines);
-    assert.deepEqual(viewer.problems, []);
-    await viewer.close();
-  });
+  }));
 
 // The pointer moved down turns the view down: the ground's far edge rises.
-test("the mouse steers only once a click has taken it", async () => {
-  const viewer = await openViewer();
+test("the mouse steers only once a click has taken it", () => withViewer(null, async (viewer) => {
   const start = (await viewer.step(1)).horizon;
   await viewer.input("mousemove", (page) => page.mouse.move(640, 300));
   await viewer.input("mousemove", (page) => page.mouse.move(640, 360));
@@ -204,29 +214,22 @@ test("the mouse steers only once a click has taken it", async () => {
   await viewer.input("mousemove", (page) => page.mouse.move(640, 380));
   const turned = (await viewer.step(1)).horizon;
   assert.ok(turned < hovered - 20, `did not turn down: ${hovered} -> ${turned}`);
-  assert.deepEqual(viewer.problems, []);
-  await viewer.close();
-});
+}));
 
 // Two runs of the same frames, one with Up held: it flies further, so the
 // ground's far edge comes nearer and shows lower.
 test("holding the up arrow speeds the flight", async () => {
-  const farEdgeAfter = async (holdUp) => {
-    const viewer = await openViewer();
+  const farEdgeAfter = (holdUp) => withViewer(null, async (viewer) => {
     if (holdUp) await viewer.input("keydown", (page) => page.keyboard.down("ArrowUp"));
-    const edge = (await viewer.step(120)).horizon;
-    assert.deepEqual(viewer.problems, []);
-    await viewer.close();
-    return edge;
-  };
+    return (await viewer.step(120)).horizon;
+  });
   const cruising = await farEdgeAfter(false);
   const faster = await farEdgeAfter(true);
   assert.ok(faster > cruising + 10, `not faster: far edge at row ${cruising}, with Up ${faster}`);
 });
 
 // Pressed and released between two frames, as a quick tap is.
-test("an Escape tapped between two frames ends the run", async () => {
-  const viewer = await openViewer();
+test("an Escape tapped between two frames ends the run", () => withViewer(null, async (viewer) => {
   await viewer.step(2);
   await viewer.input("keyup", (page) => page.keyboard.press("Escape"));
   await viewer.step(1);
@@ -235,35 +238,28 @@ test("an Escape tapped between two frames ends the run", async () => {
   await viewer.step(5);
   assert.equal(await viewer.evaluate(() => orvaneTest.frames), 3, "frames after the end");
   assert.deepEqual(await viewer.lines(), nativeLines);
-  assert.deepEqual(viewer.problems, []);
-  await viewer.close();
-});
+}));
 
-test("a missing shader file shows its line, draws nothing and ends the run", async () => {
-  const viewer = await openViewer({ "/Shader/shader.vert": null });
-  await viewer.ended();
-  assert.match(await viewer.status(), /could not start/);
-  assert.deepEqual(await viewer.lines(), ["Failed to open shader file: Shader/shader.vert"]);
-  assert.equal(await viewer.evaluate(() => orvaneTest.asked()), 0, "a frame was asked for");
-  const seen = await viewer.look();
-  assert.equal(seen.black, seen.width * seen.height, "something was drawn");
-  assert.deepEqual(viewer.problems, []);
-  await viewer.close();
-});
+test("a missing shader file shows its line, draws nothing and ends the run",
+  () => withViewer({ "/Shader/shader.vert": null }, async (viewer) => {
+    await viewer.ended();
+    assert.match(await viewer.status(), /could not start/);
+    assert.deepEqual(await viewer.lines(), ["Failed to open shader file: Shader/shader.vert"]);
+    assert.equal(await viewer.evaluate(() => orvaneTest.asked()), 0, "a frame was asked for");
+    const seen = await viewer.look();
+    assert.equal(seen.black, seen.width * seen.height, "something was drawn");
+  }));
 
 // Assimp reports this document's unresolved scene by throwing inside its
 // importer: caught there, as on the desktop, rather than ending the program.
-test("a model Assimp cannot read is reported and the run goes on", async () => {
-  const model = "Models/Untitled/models/Untitled.dae";
-  const viewer = await openViewer({
-    [`/${model}`]: '<?xml version="1.0"?><COLLADA version="1.4.1"><scene>' +
-      '<instance_visual_scene url="#nowhere"/></scene></COLLADA>',
-  });
-  const first = await viewer.step(3);
-  assert.equal(first.topSky, 1280);
-  assert.deepEqual(await viewer.lines(), [`Failed to load the scene: ${model}`,
-    "Textures/CompanionCube.png", "Textures/GrassTexture.png"]);
-  assert.equal(await viewer.evaluate(() => orvaneTest.asked()), 1, "the run did not go on");
-  assert.deepEqual(viewer.problems, []);
-  await viewer.close();
-});
+const model = "Models/Untitled/models/Untitled.dae";
+const unresolvedScene = '<?xml version="1.0"?><COLLADA version="1.4.1"><scene>' +
+  '<instance_visual_scene url="#nowhere"/></scene></COLLADA>';
+test("a model Assimp cannot read is reported and the run goes on",
+  () => withViewer({ [`/${model}`]: unresolvedScene }, async (viewer) => {
+    const first = await viewer.step(3);
+    assert.equal(first.topSky, 1280);
+    assert.deepEqual(await viewer.lines(), [`Failed to load the scene: ${model}`,
+      "Textures/CompanionCube.png", "Textures/GrassTexture.png"]);
+    assert.equal(await viewer.evaluate(() => orvaneTest.asked()), 1, "the run did not go on");
+  }));
