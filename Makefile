@@ -5,7 +5,8 @@ DEPS_STAMP := build/.deps-installed
 # Larger than any window a test asks for: Wine keeps a window inside the screen.
 XVFB := xvfb-run -a -s "-screen 0 1920x1200x24 -noreset -nolisten tcp"
 
-.PHONY: all deps build build-sanitized run test bench clean deps-windows build-windows test-windows
+.PHONY: all deps build build-sanitized run test bench clean deps-windows build-windows test-windows \
+        deps-web web run-web test-web measure-web
 
 all: build
 
@@ -58,5 +59,29 @@ test-windows: build build-windows
 	$(XVFB) ctest --preset windows -j $(JOBS)
 	ORVANE_VIEWER="$(WINDOWS_VIEWER)" ctest --preset plain -L e2e
 
+# The web: the same tree for WebAssembly and WebGL 2 with emscripten, its
+# libraries from Debian's sources (once, into build-web/deps), the page and
+# its run-time data in build-web/site; the test drives Debian's Chromium.
+WEB_PORT ?= 8021
+
+deps-web:
+	scripts/install-web-deps.sh
+	scripts/build-web-deps.sh
+
+web: deps-web
+	cmake --preset web
+	cmake --build --preset web -j $(JOBS)
+
+# Only on this machine (127.0.0.1); another port: make run-web WEB_PORT=8080.
+run-web: web
+	node web/serve.mjs build-web/site $(WEB_PORT)
+
+test-web: web
+	ctest --preset web
+
+# Speed and sizes against the native build on this machine; judges nothing.
+measure-web: build web
+	$(XVFB) node tests/web/measure-speed.mjs
+
 clean:
-	rm -rf build build-asan build-bench build-windows
+	rm -rf build build-asan build-bench build-windows build-web

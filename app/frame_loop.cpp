@@ -5,6 +5,7 @@
 #include "app/viewport.h"
 #include "files/decoder.h"
 #include "gfx/gl.h"
+#include "platform/platform.h"
 #include "window/window.h"
 
 #include <algorithm>
@@ -16,20 +17,6 @@ namespace {
 
 constexpr int windowWidth = 1280;
 constexpr int windowHeight = 768;
-
-// The vertex arrays and the mipmaps go through these four; what the window
-// system hands back replaces what glewInit stored, null or not.
-void fetchEntryPoints() {
-    using window::getProcAddress;
-    __glewGenVertexArrays =
-        reinterpret_cast<PFNGLGENVERTEXARRAYSPROC>(getProcAddress("glGenVertexArrays"));
-    __glewBindVertexArray =
-        reinterpret_cast<PFNGLBINDVERTEXARRAYPROC>(getProcAddress("glBindVertexArray"));
-    __glewDeleteVertexArrays =
-        reinterpret_cast<PFNGLDELETEVERTEXARRAYSPROC>(getProcAddress("glDeleteVertexArrays"));
-    __glewGenerateMipmap =
-        reinterpret_cast<PFNGLGENERATEMIPMAPPROC>(getProcAddress("glGenerateMipmap"));
-}
 
 // While a file decodes the window keeps answering, and an Escape or a close
 // request then ends the run as it would in a frame: the load is given up,
@@ -74,10 +61,9 @@ StartupFailure openWindowAndContext(bool visible) {
         window::terminate();
         return StartupFailure::Window;
     }
-    if (glewInit() != GLEW_OK) {
+    if (!platform::loadOpenGL(window::getProcAddress)) {
         return StartupFailure::Glew;
     }
-    fetchEntryPoints();
     limitImagesToTheContext();
     return StartupFailure::None;
 }

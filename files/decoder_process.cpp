@@ -1,15 +1,12 @@
 // Starting, limiting, feeding, reading and ending the decoder: on Linux a
 // spawned process on a socket pair under an address-space limit, on Windows
-// a process in a job object on a named pipe, in a browser a function call.
+// a process in a job object on a named pipe. (In a browser, decoder_in_page.cpp.)
 #include "files/decoder_process.h"
-
-#include "files/decode.h"
 
 #include <algorithm>
 #include <cstring>
 
-#if defined(__EMSCRIPTEN__)
-#elif defined(_WIN32)
+#ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -39,78 +36,7 @@ constexpr auto answerEvery = std::chrono::milliseconds(50);
 
 } // namespace
 
-void DecoderProcess::waitUntil(Clock::time_point until, const std::function<bool()>& answerWith) {
-    deadline = until;
-    answer = answerWith;
-    stopped = false;
-}
-
-#if defined(__EMSCRIPTEN__)
-
-// A browser starts no processes, and the page is a sandbox of its own: each
-// request is answered in the page as it is sent, its reply kept until read.
-namespace {
-
-class MemoryBytes : public wire::ByteSource, public wire::ByteSink {
-public:
-    std::size_t readSome(void* into, std::size_t most) override {
-        const std::size_t count = std::min(most, bytes.size() - at);
-        if (count == 0) {
-            return 0;
-        }
-        std::memcpy(into, bytes.data() + at, count);
-        at += count;
-        if (at == bytes.size()) {
-            bytes.clear();
-            at = 0;
-        }
-        return count;
-    }
-
-    bool writeAll(const void* from, std::size_t count) override {
-        const auto* first = static_cast<const unsigned char*>(from);
-        bytes.insert(bytes.end(), first, first + count);
-        return true;
-    }
-
-private:
-    std::vector<unsigned char> bytes;
-    std::size_t at = 0;
-};
-
-} // namespace
-
-struct DecoderProcess::Channel {
-    MemoryBytes requests;
-    MemoryBytes replies;
-    wire::Reader requestReader{requests};
-};
-
-std::string decoderBesideThisProgram() {
-    return "";
-}
-
-DecoderProcess::DecoderProcess(const std::string&, std::uint64_t)
-    : channel(std::make_unique<Channel>()) {}
-
-DecoderProcess::~DecoderProcess() = default;
-
-bool DecoderProcess::running() const {
-    return true;
-}
-
-bool DecoderProcess::send(const std::vector<unsigned char>& request) {
-    channel->requests.writeAll(request.data(), request.size());
-    return answerRequest(channel->requestReader, channel->replies);
-}
-
-std::size_t DecoderProcess::readSome(void* into, std::size_t most) {
-    return channel->replies.readSome(into, most);
-}
-
-// The decoder's own end exists only where the decoder is a process.
-
-#elif defined(_WIN32)
+#ifdef _WIN32
 
 namespace {
 

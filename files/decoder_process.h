@@ -1,7 +1,8 @@
 // The decoder as a process of its own: the one place that knows how a
-// process is started, limited, talked to and ended on each system. In a
-// browser, which has no processes to start, the decoding runs in the page's
-// own process behind the same two classes.
+// process is started, limited, talked to and ended on each system
+// (decoder_process.cpp). In a browser, which has no processes to start, the
+// decoding runs in the page's own process behind the same class
+// (decoder_in_page.cpp).
 #pragma once
 
 #include "files/wire.h"
@@ -38,7 +39,11 @@ public:
     // of a second meanwhile; 0 once the decoder has ended, the deadline has
     // passed or answer returned false.
     std::size_t readSome(void* into, std::size_t most) override;
-    void waitUntil(Clock::time_point deadline, const std::function<bool()>& answer);
+    void waitUntil(Clock::time_point until, const std::function<bool()>& answerWith) {
+        deadline = until;
+        answer = answerWith;
+        stopped = false;
+    }
     // Whether the last wait ended because answer returned false.
     bool gaveUp() const { return stopped; }
 

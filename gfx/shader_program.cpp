@@ -2,6 +2,7 @@
 // the process with its message.
 #include "gfx/shader_program.h"
 
+#include "platform/platform.h"
 #include "util/fatal_error.h"
 
 #include <fstream>
@@ -46,8 +47,8 @@ void ShaderProgram::loadShader(const std::string& path, GLenum type, GLuint& sha
     if (!file.good()) {
         fatalError("Failed to open shader file: " + path);
     }
-    const std::string source{std::istreambuf_iterator<char>(file),
-                             std::istreambuf_iterator<char>()};
+    const std::string source = platform::shaderSource(
+        std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()});
     file.close();
 
     shader = glCreateShader(type);
@@ -68,7 +69,7 @@ void ShaderProgram::loadShader(const std::string& path, GLenum type, GLuint& sha
 void ShaderProgram::link() {
     glAttachShader(program, vertexShader);
     glAttachShader(program, fragmentShader);
-    glBindFragDataLocation(program, 0, "fragcolor");
+    platform::bindFragmentOutput(program, "fragcolor");
     glLinkProgram(program);
 
     GLint status = GL_FALSE;

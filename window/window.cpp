@@ -4,11 +4,26 @@
 #include <GLFW/glfw3.h>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace orvane::window {
 namespace {
 
 GLFWwindow* theWindow = nullptr;
+
+// The three keys the viewer reads, each pressed since it was last read.
+bool pressedSinceRead[3] = {};
+
+struct Point {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// The reported mouse position is where it was last put plus the movement
+// since; the movement comes from GLFW's cursor, as it was last reported.
+Point anchor;
+Point moved;
+Point lastCursor;
 
 int glfwKey(Key key) {
     switch (key) {
@@ -20,6 +35,28 @@ int glfwKey(Key key) {
         return GLFW_KEY_DOWN;
     }
     return GLFW_KEY_UNKNOWN;
+}
+
+// Events are processed only between frames, and the first frame comes after
+// a long set-up: a key pressed and released in between must still read as
+// pressed once, or a quick Escape would go unseen. GLFW's sticky keys do
+// that on the desktop but not in a browser; this does it on both.
+void keepPresses(GLFWwindow*, int key, int, int action, int) {
+    for (const Key ours : {Key::Escape, Key::Up, Key::Down}) {
+        if (action == GLFW_PRESS && key == glfwKey(ours)) {
+            pressedSinceRead[static_cast<int>(ours)] = true;
+        }
+    }
+}
+
+// Only the movement made while the cursor is held counts: a browser holds it
+// (under pointer lock) only from a click on, and reports its own cursor,
+// which it never lets the program move, until then.
+void sumMovement(GLFWwindow* window, double x, double y) {
+    if (glfwGetInputMode(window, GLFW_CURSOR) == GLFW_CURSOR_DISABLED) {
+        moved = {moved.x + x - lastCursor.x, moved.y + y - lastCursor.y};
+    }
+    lastCursor = {x, y};
 }
 
 } // namespace
@@ -37,6 +74,9 @@ void hintCoreProfile33() {
     glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
     // Depth testing is on for the whole run, so a depth buffer is not optional.
     glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    // The clear colour's alpha is 0: with an alpha channel, a browser would
+    // show the page through the picture.
+    glfwWindowHint(GLFW_ALPHA_BITS, 0);
 }
 
 bool openWindow(int width, int height, bool visible) {
@@ -46,10 +86,9 @@ bool openWindow(int width, int height, bool visible) {
         return false;
     }
     glfwMakeContextCurrent(theWindow);
-    // Events are processed only between frames, and the first frame comes
-    // after a long set-up: a key pressed and released in between must still
-    // read as pressed once, or a quick Escape would go unseen.
-    glfwSetInputMode(theWindow, GLFW_STICKY_KEYS, GLFW_TRUE);
+    glfwSetKeyCallback(theWindow, keepPresses);
+    glfwGetCursorPos(theWindow, &lastCursor.x, &lastCursor.y);
+    glfwSetCursorPosCallback(theWindow, sumMovement);
     return true;
 }
 
@@ -77,19 +116,22 @@ double getTime() {
 }
 
 bool isKeyDown(Key key) {
-    return glfwGetKey(theWindow, glfwKey(key)) == GLFW_PRESS;
+    bool& pressed = pressedSinceRead[static_cast<int>(key)];
+    const bool down = pressed || glfwGetKey(theWindow, glfwKey(key)) == GLFW_PRESS;
+    pressed = false;
+    return down;
 }
 
 void getMousePos(int& x, int& y) {
-    double fx = 0.0;
-    double fy = 0.0;
-    glfwGetCursorPos(theWindow, &fx, &fy);
-    x = static_cast<int>(std::floor(fx));
-    y = static_cast<int>(std::floor(fy));
+    x = static_cast<int>(std::floor(anchor.x + moved.x));
+    y = static_cast<int>(std::floor(anchor.y + moved.y));
 }
 
+// Moves only the reported position, as GLFW 2.7 did with the cursor disabled;
+// the pointer itself stays held where it is.
 void setMousePos(int x, int y) {
-    glfwSetCursorPos(theWindow, x, y);
+    anchor = {static_cast<double>(x), static_cast<double>(y)};
+    moved = {};
 }
 
 void getWindowSize(int& width, int& height) {
@@ -109,12 +151,13 @@ void swapBuffers() {
     glfwPollEvents();
 }
 
+// Movement while a file loads is dropped: the first frame, whose dt is the
+// whole set-up, would turn the view by all of it at once.
 void processEvents() {
-    double x = 0.0;
-    double y = 0.0;
-    glfwGetCursorPos(theWindow, &x, &y);
+    const Point kept{anchor.x + moved.x, anchor.y + moved.y};
     glfwPollEvents();
-    glfwSetCursorPos(theWindow, x, y);
+    anchor = kept;
+    moved = {};
 }
 
 void requestClose() {

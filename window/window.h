@@ -18,9 +18,10 @@ void hintCoreProfile33();
 bool openWindow(int width, int height, bool visible = true);
 void setTitle(const char* title);
 ProcAddress getProcAddress(const char* name);
-// Hides the cursor and holds it in the window; from then on the mouse
-// position follows the mouse without limit. Leaves the position at the
-// window's centre, so a still mouse reads as no movement.
+// Hides the cursor and holds it in the window (a browser holds it from a
+// click on the picture on); from then on the mouse position follows the
+// mouse's movement without limit. Leaves the position at the window's
+// centre, so a still mouse reads as no movement.
 void disableCursor();
 double getTime();
 bool isKeyDown(Key key);
@@ -33,8 +34,8 @@ void setWindowSize(int width, int height);
 void getFramebufferSize(int& width, int& height);
 // Shows the frame and processes the window's pending events.
 void swapBuffers();
-// Processes the window's pending events between frames; the mouse reads as
-// not moved, as a frame would read it.
+// Processes the window's pending events outside a frame (while a file
+// loads); the mouse reads as not moved by them.
 void processEvents();
 bool isOpen();
 // As a close request from the desktop.
