@@ -18,7 +18,6 @@ cmake_toolchain_arguments=(-DORVANE_WEB_PREFIX="$prefix")
 build_zlib emconfigure
 # No SIMD code of libpng's for WebAssembly.
 build_libpng -DPNG_HARDWARE_OPTIMIZATIONS=OFF
-build_pugixml
 # Assimp reports a broken file by throwing inside its importer; emscripten's
 # default turns every throw into an abort of the page's program.
 assimp_cxx_flags=-fexceptions build_assimp

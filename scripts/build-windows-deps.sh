@@ -23,7 +23,6 @@ cmake_build glew "$(fetch glew)/build/cmake" -DBUILD_UTILS=OFF
 # Debian's GoogleTest source is already on the machine with libgtest-dev.
 cmake_build googletest /usr/src/googletest -DINSTALL_GTEST=ON -DBUILD_GMOCK=OFF
 
-build_pugixml
 # The viewer reads Collada; tools/make_model writes it.
 build_assimp -DASSIMP_BUILD_COLLADA_EXPORTER=ON
 build_devil

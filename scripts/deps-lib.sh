@@ -98,18 +98,11 @@ build_libpng() {
         -DPNG_EXECUTABLES=OFF "$@"
 }
 
-build_pugixml() {
-    cmake_build pugixml "$(fetch pugixml)" -DPUGIXML_BUILD_TESTS=OFF
-}
-
-# build_assimp [CMAKE ARGUMENTS...]; needs zlib's source and pugixml installed.
+# build_assimp [CMAKE ARGUMENTS...]; needs zlib's source. Assimp compiles the
+# pugixml it bundles into itself, header-only.
 build_assimp() {
     local assimp utfcpp
     assimp=$(fetch assimp)
-    # Assimp compiles the pugixml it bundles into itself, header-only; linked
-    # statically beside the library the viewer checks documents with, each
-    # function would be there twice. It uses that library instead.
-    cp "$prefix"/include/{pugixml.hpp,pugiconfig.hpp} "$assimp/contrib/pugixml/src/"
     # Debian's patch makes libdraco a hard requirement; the viewer needs no draco.
     patch -d "$assimp" -R -p1 -s <"$assimp/debian/patches/use-system-libdraco.patch"
     # Debian takes the bundled unzip out of the source: zlib's own minizip, which
